@@ -32,6 +32,7 @@
 #include "Plat/PxMsg.h"
 #include "Plat/PxTime.h"
 #include "Plat/PxRes.h"
+#include "Plat/PxSock.h"
 #endif
 
 // The network messaging calls: both builds serve them with our own transport unless the

@@ -20,6 +20,9 @@
 #include "Net/NetSendIn.h"
 #include "Sys/Handle.h"
 
+// Failures of the list send itself (the sending engine's code with the failure mark).
+static const char EvtNetSendErr[] = "CN!";
+
 unsigned NetErrNoNames()
 {
     static const unsigned code = RegisterErrCode("The list holds no names.");
@@ -148,11 +151,15 @@ unsigned NetSend(TQueue<TStr> &names, const TStr &sender, const TStr &msg, TArra
                 results->Items()[i] = r;
             }
         }
-        // No thread object may be destroyed while its thread runs.
+        // No thread object may be destroyed while its thread runs: after a failed or expired wait
+        // the stragglers are waited for without a limit (each send is bounded by the transport).
         if (rc != 0)
+        {
+            ProcessLog().Write(EvtNetSendErr, "NetSend() wait ended (%u) before all %u threads ended", rc, cnt);
             for (i = 0; i < cnt; i++)
                 if (hnds.Items()[i])
                     WaitForSingleObject(hnds.Items()[i], INFINITE);
+        }
         if (added)
             NetMessageNameDel(NULL, wsender);
     }

@@ -23,6 +23,7 @@
 #include <psapi.h>
 #include <lmcons.h>
 #include <shellapi.h>
+#include "Plat/WinText.h"
 #else
 #include "Plat/PxTypes.h"
 #include "Plat/PxHeap.h"

@@ -28,6 +28,7 @@
 #include "Plat/PxTypes.h"
 #include "Plat/PxHeap.h"
 #include "Plat/PxText.h"
+#include "Plat/PxLocale.h"
 #include "Plat/PxKernel.h"
 #include "Plat/PxFile.h"
 #include "Plat/PxMsg.h"

@@ -91,7 +91,9 @@ TEST_F(NetSendTest, SingleSendAliasCases)
         EXPECT_EQ(c.aliasAfter, FakeMsgr::HasAlias(c.sender));
         EXPECT_EQ(c.refusalLogged, cap.Has(EvtAliasErr, "NetMessageNameAdd(NULL,"));
         if (c.refusalLogged)
+        {
             EXPECT_TRUE(cap.Has(EvtAliasErr, ") failed (rc="));
+        }
     }
 }
 

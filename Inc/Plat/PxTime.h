@@ -50,8 +50,9 @@ DWORD GetTickCount();
 //               (d or dd), as "17 мая" in Russian, else the standalone form;
 //   y, yy       year of the century without / with a leading zero; yyy and longer: full year;
 //   g, gg       the era ("A.D.").
-// Text between single quotes is copied without the quotes; two single quotes give one single
-// quote, inside quoted text or outside it; a quote left open runs to the end. Every other
+// Text between single quotes is copied without the quotes; inside it two single quotes give
+// one single quote (outside it they are an empty quoted text, as in Windows); a quote left open
+// runs to the end. Every other
 // character, time pictures included, is copied. The day of the week is computed from the date:
 // the wDayOfWeek member is not read. `flags` must be 0. `st` null means the current local
 // time. A null `format` (the locale's default picture) is not served: ERROR_INVALID_PARAMETER.

@@ -101,7 +101,7 @@ bool PxHasDayNumber(const char *p)
     bool quoted = false;
     while (*p) {
         if (*p == '\'') {
-            if (p[1] == '\'') {
+            if (quoted && p[1] == '\'') {
                 p += 2;
                 continue;
             }
@@ -215,7 +215,9 @@ int PxFormat(TPxFmtKind kind, LCID locale, DWORD flags, const SYSTEMTIME *st, LP
     bool quoted = false;
     for (const char *p = format; *p;) {
         if (*p == '\'') {
-            if (p[1] == '\'') {
+            // Inside quoted text a doubled quote is one quote; anywhere else a quote opens or
+            // closes quoted text, so '' outside quotes is an empty quoted text.
+            if (quoted && p[1] == '\'') {
                 text += '\'';
                 p += 2;
             } else {

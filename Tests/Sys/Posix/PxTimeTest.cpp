@@ -47,7 +47,7 @@ TEST(PxTime, DatePicturesInEnglish)
         {"dd.MM.yyyy HH:mm:ss.ii", "17.05.2024 HH:mm:ss.ii"},
         {"yyyyMMdd-HHmmssii", "20240517-HHmmssii"},
         {"'dd' dd", "dd 17"},
-        {"d''d", "17'17"},
+        {"d''d", "1717"},
         {"'it''s' d", "it's 17"},
         {"'''d'''", "'d'"},
         {"d 'open to the end MM", "17 open to the end MM"},
@@ -78,7 +78,8 @@ TEST(PxTime, TimePicturesInEnglish)
         {23, 59, 59, "HHH:mmm:sss", "23:59:59"},
         {13, 45, 9, "dd.MM.yyyy 'HH' HH", "dd.MM.yyyy HH 13"},
         {13, 45, 9, "ss.ii", "09.ii"},
-        {13, 45, 9, "HH''mm", "13'45"},
+        {13, 45, 9, "HH''mm", "1345"},
+        {13, 45, 9, "'x''y' mm", "x'y 45"},
     };
     for (const TTmCase &c : cases) {
         SCOPED_TRACE(c.pic);

@@ -46,7 +46,7 @@ start_recv() {
    disable spoolss = yes
    message command = /bin/sh -c 'f=$msgs/\$\$; cp %s \$f.tmp && mv \$f.tmp \$f.msg; echo "from=%f" > \$f.meta; rm -f %s' &
 CONF
-  setsid smbd -F -s "$recv/smb.conf" -l "$recv/log" </dev/null >"$recv/smbd.out" 2>&1 &
+  smbd -F -s "$recv/smb.conf" -l "$recv/log" </dev/null >"$recv/smbd.out" 2>&1 &
   echo $! >"$recv/smbd.pid"
   for _ in $(seq 100); do
     (exec 3<>"/dev/tcp/$addr/$port") 2>/dev/null && return 0

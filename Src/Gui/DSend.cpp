@@ -9,6 +9,7 @@
 #include "qzsendw-res.h"
 
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 

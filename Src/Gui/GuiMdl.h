@@ -7,7 +7,7 @@
 class WTGuiMdl : public WTMdl
 {
 public:
-    explicit WTGuiMdl(HINSTANCE instance) : WTMdl(instance), inst(instance) {}
+    explicit WTGuiMdl(HINSTANCE instance) : WTMdl(instance) {}
     ~WTGuiMdl() override {}
 
     // Icon resource id at the large-icon size (SM_CXICON x SM_CYICON); null on failure.
@@ -18,9 +18,7 @@ public:
 private:
     HICON Load(WORD id, int cxMetric, int cyMetric, UINT flags) const
     {
-        return static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(id), IMAGE_ICON, GetSystemMetrics(cxMetric),
+        return static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, GetSystemMetrics(cxMetric),
                                              GetSystemMetrics(cyMetric), flags));
     }
-
-    HINSTANCE inst;
 };

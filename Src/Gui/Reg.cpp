@@ -51,32 +51,43 @@ unsigned TRegKey::Close()
     return rc;
 }
 
+// Whether every component of path has 1 to 255 characters. Checked before anything is opened,
+// so that a bad path neither overruns a name buffer nor leaves half of its keys created.
+static bool ValidRegPath(const char *path)
+{
+    const unsigned len = static_cast<unsigned>(strlen(path));
+    for (unsigned pos = 0;;) {
+        unsigned end = pos < len ? FindSubStr(path, "\\", pos) : static_cast<unsigned>(-1);
+        unsigned count = (end == static_cast<unsigned>(-1) ? len : end) - pos;
+        if (count == 0 || count > RegNameMax)
+            return false;
+        if (end == static_cast<unsigned>(-1))
+            return true;
+        pos = end + 1;
+    }
+}
+
 unsigned OpenRegPath(HKEY &current, const char *path, REGSAM access, TRegKeyStack &stack)
 {
     stack.Clear();
+    if (!ValidRegPath(path))
+        return ERROR_INVALID_PARAMETER;
     const unsigned len = static_cast<unsigned>(strlen(path));
     unsigned pos = 0;
     bool first = true;
     for (;;) {
         unsigned end = pos < len ? FindSubStr(path, "\\", pos) : static_cast<unsigned>(-1);
-        unsigned count = (end == static_cast<unsigned>(-1) ? len : end) - pos;
-        // Components longer than the registry allows, or empty ones, are refused here rather than
-        // copied into a fixed buffer or handed on to the system.
-        if (count > RegNameMax || count == 0) {
-            stack.Clear();
-            return ERROR_INVALID_PARAMETER;
-        }
         TStr comp;
-        comp.Assign(path + pos, count);
+        comp.Assign(path + pos, (end == static_cast<unsigned>(-1) ? len : end) - pos);
         if (first) {
             for (const auto &root : RegRoots)
                 if (strcmp(comp.CStr(), root.name) == 0)
                     current = root.key;
-            // An unknown root leaves current as the caller passed it (null): the next open fails.
-            if (!current) {
-                stack.Clear();
+            // An unknown root leaves current as the caller passed it (null), and opening a subkey
+            // of no key fails with the invalid-handle error: report that at once, also for a
+            // path that is an unknown root alone.
+            if (!current)
                 return ERROR_INVALID_HANDLE;
-            }
             first = false;
         } else {
             HKEY sub = nullptr;

@@ -90,8 +90,9 @@ TEST(PlanPrefill, FollowsTheWordPositions)
         EXPECT_EQ(plan.senderKind, r.senderKind);
         EXPECT_STREQ(plan.senderText.CStr(), r.sender ? r.sender : user.CStr());
         EXPECT_EQ(plan.setMessage, r.setMessage);
-        if (r.setMessage)
+        if (r.setMessage) {
             EXPECT_STREQ(plan.message.CStr(), r.message);
+        }
     }
 }
 
@@ -126,8 +127,9 @@ TEST(IsListTarget, ComparesThePrefixWithoutCaseAndTrimsTheFile)
         SCOPED_TRACE(std::string(r.target) + " / " + r.prefix);
         TStr file("untouched");
         EXPECT_EQ(IsListTarget(TStr(r.target), TStr(r.prefix), file), r.list);
-        if (r.list)
+        if (r.list) {
             EXPECT_STREQ(file.CStr(), r.file);
+        }
     }
 }
 

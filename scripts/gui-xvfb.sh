@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# A virtual display for the GUI tests of qzsendw (CTest fixture).
+#
+#   gui-xvfb.sh start <display-number>   start Xvfb on :<n> unless a server already answers there
+#   gui-xvfb.sh stop  <display-number>   stop the Xvfb that "start" started (nothing otherwise)
+#
+# The server is 1024 x 768 in 24-bit colour and listens on no TCP port. "start" returns once
+# the server accepts connections (Xvfb reports readiness through -displayfd).
+set -euo pipefail
+what=${1:?start or stop} n=${2:?display number}
+pidfile=/tmp/qz-gui-xvfb-$n.pid
+
+case $what in
+  start)
+    if DISPLAY=:$n xdotool getdisplaygeometry >/dev/null 2>&1; then
+      echo "display :$n already running"
+      exit 0
+    fi
+    fifo=$(mktemp -u /tmp/qz-gui-xvfb-$n.XXXXXX)
+    mkfifo "$fifo"
+    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -displayfd 3 3>"$fifo" </dev/null >/dev/null 2>&1 &
+    echo $! >"$pidfile"
+    ready=
+    read -r -t 30 ready <"$fifo" || true
+    rm -f "$fifo"
+    [ "$ready" = "$n" ] || { echo "Xvfb :$n did not start" >&2; exit 1; }
+    echo "display :$n started"
+    ;;
+  stop)
+    [ -f "$pidfile" ] || exit 0
+    pid=$(cat "$pidfile")
+    rm -f "$pidfile"
+    kill -TERM "$pid" 2>/dev/null || true
+    ;;
+  *) echo "usage: $0 start|stop <display-number>" >&2; exit 2 ;;
+esac

@@ -67,10 +67,16 @@ unsigned TAsyncLog::Stop()
     if (!IsStarted())
         return 1;
     PostThreadMessageA(thrdId, WM_QUIT, 0, 0);
-    if (thrdHnd) {
-        WaitForSingleObject(thrdHnd, 10000);
-        CloseHandle(thrdHnd);
-        thrdHnd = NULL;
+    HANDLE h = thrdHnd;
+    if (h) {
+        WaitForSingleObject(h, 10000);
+        // Forgotten under the lock: LineQueued reads it to tell a running writer from one
+        // that was stopped.
+        if (Lock(60000) == 0) {
+            thrdHnd = NULL;
+            Unlock();
+            CloseHandle(h);
+        }
     }
     return LogStop();
 }
@@ -79,7 +85,10 @@ void TAsyncLog::LineQueued()
 {
     if (thrdId == 0 || thrdId == 0xFFFFFFFFu)
         return;
-    if (PostThreadMessageA(thrdId, WmLogCmd, LogCmdLine, (LPARAM)this) && !IsStarted())
+    // A successful post marks a log started whose handshake timed out. Only while the writer
+    // is ours (between Start and Stop): a thread that was stopped may still accept posts for a
+    // moment on some platforms, and must not turn a stopped log back on.
+    if (PostThreadMessageA(thrdId, WmLogCmd, LogCmdLine, (LPARAM)this) && !IsStarted() && thrdHnd)
         SetStarted(true);
 }
 

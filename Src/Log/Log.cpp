@@ -197,7 +197,10 @@ unsigned TLog::Write(const char *type, const char *format, ...)
 
 void TLog::LineQueued()
 {
-    if (FlushDue())
+    // Lines written while the log is not started wait for the first flush after start: before
+    // start there is no file name yet, and the parameters are still the defaults without event
+    // types, which would discard them.
+    if (started && FlushDue())
         Flush();
 }
 

@@ -154,10 +154,10 @@ endif()
 # ---- Build function ----
 include_guard(GLOBAL)
 
-set(QZ_STRINGS_SCRIPT "${CMAKE_CURRENT_LIST_FILE}")
-
 function(qz_add_strings target file)
   cmake_parse_arguments(ARG "INCLUDED" "" "" ${ARGN})
+  # This file is also the generator script.
+  set(script "${CMAKE_CURRENT_FUNCTION_LIST_FILE}")
   get_filename_component(in "${file}" ABSOLUTE)
   get_filename_component(name "${file}" NAME_WLE)
   if(WIN32)
@@ -170,8 +170,8 @@ function(qz_add_strings target file)
   add_custom_command(
     OUTPUT "${out}"
     COMMAND "${CMAKE_COMMAND}" "-DQZ_STRINGS_IN=${in}" "-DQZ_STRINGS_OUT=${out}" "-DQZ_STRINGS_MODE=${mode}"
-            -P "${QZ_STRINGS_SCRIPT}"
-    DEPENDS "${in}" "${QZ_STRINGS_SCRIPT}"
+            -P "${script}"
+    DEPENDS "${in}" "${script}"
     COMMENT "String table ${name}.strings"
     VERBATIM)
   if(WIN32 AND ARG_INCLUDED)

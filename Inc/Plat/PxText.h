@@ -49,7 +49,8 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int srcLen, LPWS
 // Converts UTF-16 to 8-bit text in the same code pages. A character that the code page cannot
 // hold (and an unpaired surrogate) becomes `*defaultChar`, or '?' when that is null, and sets
 // `*usedDefault`; for CP_UTF8 both must be null (else ERROR_INVALID_PARAMETER) and such a
-// character becomes U+FFFD. Lengths and buffer rules as MultiByteToWideChar.
+// character becomes U+FFFD, as it does for CP_ACP in a UTF-8 locale unless a default character
+// is given. Lengths and buffer rules as MultiByteToWideChar.
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcLen, LPSTR dst, int dstLen,
                         LPCSTR defaultChar, LPBOOL usedDefault);
 

@@ -217,13 +217,12 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcLen, LPS
                           std::memcpy(u, at, left >= 2 * sizeof(WCHAR) ? 2 * sizeof(WCHAR) : sizeof(WCHAR));
                           bool pair = u[0] >= 0xD800 && u[0] < 0xDC00 && u[1] >= 0xDC00 && u[1] < 0xE000 &&
                                       left >= 2 * sizeof(WCHAR);
-                          if (utf8) {
+                          if (utf8 && !defaultChar)
                               out.append("\xEF\xBF\xBD");
-                          } else {
+                          else
                               out.push_back(defaultChar ? *defaultChar : '?');
-                              if (usedDefault)
-                                  *usedDefault = TRUE;
-                          }
+                          if (usedDefault)
+                              *usedDefault = TRUE;
                           return (pair ? 2 : 1) * sizeof(WCHAR);
                       });
     if (!ok)

@@ -71,7 +71,11 @@ TEST(PxTextTest, ConversionEdgesAndErrors)
     EXPECT_EQ(ToNarrow(866, u"ab", &used), "ab");
     EXPECT_FALSE(used);
     EXPECT_EQ(ToNarrow(850, u"\U0001F600x", &used, "#"), "#x") << "a surrogate pair is one character";
-    EXPECT_EQ(ToNarrow(CP_UTF8, std::u16string(1, (char16_t)0xD800) + u"x"), "\xEF\xBF\xBDx");
+    std::u16string loneSurrogate = std::u16string(1, (char16_t)0xD800) + u"x";
+    EXPECT_EQ(ToNarrow(CP_UTF8, loneSurrogate), "\xEF\xBF\xBDx");
+    used = FALSE;
+    EXPECT_EQ(ToNarrow(CP_ACP, loneSurrogate, &used), "\xEF\xBF\xBDx") << "the ANSI code page is UTF-8 here";
+    EXPECT_TRUE(used);
 
     // Invalid input: U+FFFD, or a failure when asked to be strict.
     EXPECT_EQ(ToWide(CP_UTF8, "a\xFF" "b"), u"a\uFFFDb");

@@ -187,7 +187,14 @@ unsigned TLog::Write(const char *type, const char *format, ...)
         delete line;
         return rc;
     }
-    queue.Push(line);
+    try {
+        queue.Push(line);
+    } catch (...) {
+        // No room for the queue's node: the line is dropped, the lock must not stay taken.
+        Unlock();
+        delete line;
+        return ERROR_INTERNAL_ERROR;
+    }
     if (logHook)
         logHook(logHookCtx, line->type.CStr(), line->text.CStr());
     LineQueued();

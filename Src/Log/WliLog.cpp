@@ -44,11 +44,17 @@ unsigned TWliLog::LoadPrms()
     unsigned rc = Lock(1000);
     if (rc != 0)
         return rc;
-    TLogPrmsLdr2 ldr2(this);
-    rc = ldr2.Load();
-    if (rc != 0) {
-        TLogPrmsLdr ldr(this);
-        rc = ldr.Load();
+    try {
+        TLogPrmsLdr2 ldr2(this);
+        rc = ldr2.Load();
+        if (rc != 0) {
+            TLogPrmsLdr ldr(this);
+            rc = ldr.Load();
+        }
+    } catch (...) {
+        // Out of memory while parsing: keep the log usable (defaults) and the lock released.
+        Prms().SetDefaults();
+        rc = ERROR_INTERNAL_ERROR;
     }
     Unlock();
     return rc;

@@ -59,9 +59,9 @@ TMsgrBytes SmbReply(unsigned char cmd, unsigned char cls, unsigned short code, i
     }
     smb.push_back(0);
     smb.push_back(0);
-    TMsgrBytes pkt = {0x00, 0x00, 0x00, (unsigned char)smb.size()};
-    pkt.insert(pkt.end(), smb.begin(), smb.end());
-    return pkt;
+    smb.insert(smb.begin(), 4, 0);
+    smb[3] = (unsigned char)(smb.size() - 4);
+    return smb;
 }
 
 unsigned Get16le(const unsigned char *p) { return (unsigned)p[1] << 8 | p[0]; }

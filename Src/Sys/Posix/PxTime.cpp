@@ -1,6 +1,6 @@
 // The clock and the locale's date and time pictures for the POSIX build: GetLocalTime,
 // GetTickCount, GetDateFormatA and GetTimeFormatA. Names come from the C library's locale data
-// (nl_langinfo_l), so they are in the locale's character set, the layer's "ANSI code page".
+// (nl_langinfo), so they are in the locale's character set, the layer's "ANSI code page".
 #include "qzplat.h"
 
 #include <langinfo.h>
@@ -54,6 +54,13 @@ locale_t PxTimeLocale(LCID locale)
     default:
         return (locale_t)0;
     }
+}
+
+// A locale item: the process-wide locale, which uselocale reports as LC_GLOBAL_LOCALE when the
+// thread has none of its own, is read with nl_langinfo, since the _l form must not be given it.
+const char *PxLangInfo(nl_item item, locale_t loc)
+{
+    return loc == LC_GLOBAL_LOCALE ? nl_langinfo(item) : nl_langinfo_l(item, loc);
 }
 
 bool PxIsLeap(unsigned y)
@@ -135,22 +142,22 @@ bool PxPicture(std::string &out, char c, size_t n, TPxFmtKind kind, const SYSTEM
                 PxAppendNum(out, st.wDay, (int)n);
             else {
                 unsigned wd = PxDayOfWeek(st.wYear, st.wMonth, st.wDay);
-                out += nl_langinfo_l((nl_item)((n == 3 ? ABDAY_1 : DAY_1) + wd), loc);
+                out += PxLangInfo((nl_item)((n == 3 ? ABDAY_1 : DAY_1) + wd), loc);
             }
             return true;
         case 'M':
             if (n <= 2)
                 PxAppendNum(out, st.wMonth, (int)n);
             else if (n == 3)
-                out += nl_langinfo_l((nl_item)(ABMON_1 + st.wMonth - 1), loc);
+                out += PxLangInfo((nl_item)(ABMON_1 + st.wMonth - 1), loc);
             else {
 #ifdef ALTMON_1
                 if (!genitive) {
-                    out += nl_langinfo_l((nl_item)(ALTMON_1 + st.wMonth - 1), loc);
+                    out += PxLangInfo((nl_item)(ALTMON_1 + st.wMonth - 1), loc);
                     return true;
                 }
 #endif
-                out += nl_langinfo_l((nl_item)(MON_1 + st.wMonth - 1), loc);
+                out += PxLangInfo((nl_item)(MON_1 + st.wMonth - 1), loc);
             }
             return true;
         case 'y':
@@ -182,7 +189,7 @@ bool PxPicture(std::string &out, char c, size_t n, TPxFmtKind kind, const SYSTEM
         PxAppendNum(out, st.wSecond, width);
         return true;
     case 't': {
-        const char *marker = nl_langinfo_l(st.wHour < 12 ? AM_STR : PM_STR, loc);
+        const char *marker = PxLangInfo(st.wHour < 12 ? AM_STR : PM_STR, loc);
         if (width == 2)
             out += marker;
         else if (*marker)

@@ -167,6 +167,23 @@ TEST(PxTime, UserLocaleNames)
     EXPECT_EQ("Friday May", english);
 }
 
+// Without a locale of its own a thread reads the names of the process locale.
+TEST(PxTime, ProcessLocaleNames)
+{
+    ASSERT_EQ(LC_GLOBAL_LOCALE, uselocale((locale_t)0));
+    SYSTEMTIME st = Sample();
+    std::string processNames = DateText(LOCALE_USER_DEFAULT, st, "dddd MMM");
+    locale_t own = duplocale(LC_GLOBAL_LOCALE);
+    ASSERT_TRUE(own != (locale_t)0);
+    locale_t old = uselocale(own);
+    std::string threadNames = DateText(LOCALE_USER_DEFAULT, st, "dddd MMM");
+    uselocale(old);
+    freelocale(own);
+    EXPECT_EQ(threadNames, processNames);
+    EXPECT_GT(processNames.size(), 5u);
+    EXPECT_EQ(std::string::npos, processNames.find("failed"));
+}
+
 TEST(PxTime, LocalTimeMatchesTheCLibrary)
 {
     SYSTEMTIME st;

@@ -82,10 +82,15 @@ TEST(LogIni, StrToInt)
     }
 }
 
+// Each test has files of its own: ctest runs the tests of this program in parallel processes.
 class TLdrLog : public TFileLog<TWliLog>
 {
 public:
-    TLdrLog() : TFileLog<TWliLog>("qzlog_t_ldr") {}
+    TLdrLog()
+        : TFileLog<TWliLog>(std::string("qzlog_t_ldr_") +
+                            testing::UnitTest::GetInstance()->current_test_info()->name())
+    {
+    }
 };
 
 // The parameters after loading a file, in one line, event types in list order.

@@ -12,7 +12,8 @@
 #           is allowed. Every other byte stands for itself.
 #
 # Blank lines and lines whose first non-blank character is # are ignored. Anything else stops the
-# build with the file name and line number. An id may appear once per language. Example:
+# build with the file name and line number. An id may appear once per language; an id without a
+# text in some language gets its English text in that language's table. Example:
 #
 #     # Result lines of the console program.
 #     1 1033 "The message was successfully sent to "
@@ -88,6 +89,21 @@ if(CMAKE_SCRIPT_MODE_FILE AND QZ_STRINGS_IN)
     endif()
   endforeach()
   list(SORT langs COMPARE NATURAL)
+  # A string without a text in some language takes its English text there. The Windows resource
+  # loader finds strings in blocks of 16 per language and does not fall back string by string,
+  # so a gap would otherwise load as an empty text for that language's users.
+  if(1033 IN_LIST langs)
+    foreach(lang IN LISTS langs)
+      if(NOT lang EQUAL 1033)
+        foreach(id IN LISTS ids_1033)
+          if(NOT DEFINED "str_${lang}_${id}")
+            set("str_${lang}_${id}" "${str_1033_${id}}")
+            list(APPEND "ids_${lang}" ${id})
+          endif()
+        endforeach()
+      endif()
+    endforeach()
+  endif()
 
   get_filename_component(src "${QZ_STRINGS_IN}" NAME)
   if(QZ_STRINGS_MODE STREQUAL "rc")

@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -24,6 +25,20 @@ const char LongEn[] =
 const char LongRu[] = "Текст длиннее шестидесяти двух символов: он должен вернуться целиком, а не обрезанным по "
                       "первому буферу.";
 
+// A UTF-8 text in the ANSI code page, in which the loader returns texts (UTF-8 itself on POSIX,
+// a Windows code page such as 1251 under Windows).
+std::string Ansi(const std::string &utf8)
+{
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, NULL, 0);
+    std::vector<WCHAR> wide(static_cast<std::size_t>(n));
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), n);
+    int m = WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, NULL, 0, NULL, NULL);
+    std::string out(static_cast<std::size_t>(m), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, &out[0], m, NULL, NULL);
+    out.resize(static_cast<std::size_t>(m - 1));
+    return out;
+}
+
 } // namespace
 
 TEST(WTMdl, LoadStrReturnsWholeTextsInTheUsersLanguage)
@@ -33,8 +48,8 @@ TEST(WTMdl, LoadStrReturnsWholeTextsInTheUsersLanguage)
         unsigned id;
         std::string text;
     } rows[] = {
-        {1, ru ? "Коротко" : "Short"},
-        {2, ru ? LongRu : LongEn},
+        {1, ru ? Ansi("Коротко") : "Short"},
+        {2, ru ? Ansi(LongRu) : LongEn},
         {3, "123456789012345678901234567890123456789012345678901234567890123"},
         {4, "1234567890123456789012345678901234567890123456789012345678901234"},
         {5, "Line 1\nLine 2\t\"quoted\" C:\\dir; [a] 100%"},

@@ -108,6 +108,14 @@ TEST_F(ListTest, GrowthKeepsInsertionOrderWithoutSortKey)
     EXPECT_TRUE(list.Reserve(129));
     EXPECT_EQ(list.Capacity(), 192u);
 
+    {
+        // An address array reserved while the list is empty is freed with the list (the
+        // sanitizer build reports it otherwise).
+        TList<TNumItem> reserved(0, 0, 64);
+        EXPECT_TRUE(reserved.Reserve(5));
+        EXPECT_EQ(reserved.Capacity(), 64u);
+    }
+
     deleted.clear();
     list.Clear();
     EXPECT_EQ(list.Count(), 0u);

@@ -97,10 +97,12 @@ private:
     TArray<TBTmYr> years;
 };
 
+// The table is never destroyed: static objects destroyed at exit (the process log's registry
+// among them) may still format time values while they stop.
 const TBTmYrTbl &YrTbl()
 {
-    static const TBTmYrTbl table;
-    return table;
+    static const TBTmYrTbl *table = new TBTmYrTbl;
+    return *table;
 }
 
 // Total milliseconds of a time of day; the parts are checked by the caller.

@@ -24,8 +24,8 @@ TEndWatch::~TEndWatch()
     PxAbandonHeldLocked(k, GetCurrentThreadId());
 }
 
-// Forgets mutexes of no name whose objects are gone, once the name table has doubled since the
-// last sweep; thread name mutexes ("QZ_TThrd_<id>") would otherwise pile up.
+// Forgets the names whose mutexes are gone, once the name table has doubled since the last
+// sweep; the names of thread mutexes ("QZ_TThrd_<id>") would otherwise pile up.
 void SweepNamesLocked(PxKrnl &k)
 {
     if (k.names.size() < 2 * k.namesAfterSweep + 16)

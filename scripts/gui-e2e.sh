@@ -55,7 +55,7 @@ start_recv() {
    disable spoolss = yes
    message command = /bin/sh -c 'f=$msgs/\$\$; cp %s \$f.tmp && mv \$f.tmp \$f.msg; echo "from=%f" > \$f.meta; rm -f %s' &
 CONF
-  setsid smbd -F -s "$recv/smb.conf" -l "$recv/log" </dev/null >"$recv/smbd.out" 2>&1 &
+  smbd -F -s "$recv/smb.conf" -l "$recv/log" </dev/null >"$recv/smbd.out" 2>&1 &
   echo $! >"$recv/smbd.pid"
   for _ in $(seq 100); do
     (exec 3<>"/dev/tcp/$addr/$port") 2>/dev/null && return 0
@@ -137,12 +137,16 @@ received() {
   done
   fail "the receiver got no message"
 }
-shot() { import -display "$DISPLAY" -window "$wid" "$shots/$1" 2>/dev/null || import -display "$DISPLAY" -window root "$shots/$1"; }
+# A screenshot of one window (default: the dialog), kept for a look at the layout.
+shot() { import -display "$DISPLAY" -window "${2:-$wid}" "$shots/$1" 2>/dev/null || fail "screenshot $1"; }
 cleanup() { [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null; return 0; }
 trap cleanup EXIT
 
 rm -f "$msgs"/* 2>/dev/null
 reg_reset
+# There is no window manager on the virtual display: let Wine draw the caption (with the icon)
+# of this one program itself, so that the screenshots show the whole dialog.
+wine reg add 'HKCU\Software\Wine\AppDefaults\qzsendw.exe\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 case $what in
   typing)
     # A person types the target, moves to the message with Alt+M and sends with Ctrl+Enter.
@@ -174,7 +178,7 @@ case $what in
     start_app "$caption_en" "$dead" 'goes nowhere'
     keys ctrl+Return
     expect_window "Send error"
-    shot qzsendw-error-en.png
+    shot qzsendw-error-en.png "$box"
     focus "$box"
     keys Return
     focus "$wid"

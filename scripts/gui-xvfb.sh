@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
 # A virtual display for the GUI tests of qzsendw (CTest fixture).
 #
-#   gui-xvfb.sh start <display-number>   start Xvfb on :<n> unless a server already answers there
-#   gui-xvfb.sh stop  <display-number>   stop the Xvfb that "start" started (nothing otherwise)
+#   gui-xvfb.sh start <display-number> <pid-file>   start Xvfb on :<n> unless a server already
+#                                                   answers there; its process id goes to <pid-file>
+#   gui-xvfb.sh stop  <display-number> <pid-file>   stop the Xvfb named in <pid-file>, if any
+#
+# Keep the pid file in the build folder: a test run of another build then never stops a display
+# that this one started.
 #
 # The server is 1024 x 768 in 24-bit colour and listens on no TCP port. "start" returns once
 # the server accepts connections (Xvfb reports readiness through -displayfd).
 set -euo pipefail
-what=${1:?start or stop} n=${2:?display number}
-pidfile=/tmp/qz-gui-xvfb-$n.pid
+what=${1:?start or stop} n=${2:?display number} pidfile=${3:?pid file}
 
 case $what in
   start)
+    rm -f "$pidfile"
     if DISPLAY=:$n xdotool getdisplaygeometry >/dev/null 2>&1; then
       echo "display :$n already running"
       exit 0
@@ -32,5 +36,5 @@ case $what in
     rm -f "$pidfile"
     kill -TERM "$pid" 2>/dev/null || true
     ;;
-  *) echo "usage: $0 start|stop <display-number>" >&2; exit 2 ;;
+  *) echo "usage: $0 start|stop <display-number> <pid-file>" >&2; exit 2 ;;
 esac

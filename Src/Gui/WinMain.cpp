@@ -22,9 +22,24 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     HACCEL accel = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_SEND));
 
     MSG msg = {};
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (accel && TranslateAcceleratorA(dlg->GetHwnd(), accel, &msg))
+    // Whether the last key went to an Alt accelerator (Alt+T, Alt+M). The Alt key-up that follows
+    // is not passed on: the default processing would otherwise take the release of Alt, whose
+    // key-down it saw without the letter, as a request for the system menu's keyboard mode and
+    // swallow the next keys typed (Wine does so).
+    bool altAccel = false;
+    BOOL got;
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+        if (accel && TranslateAcceleratorA(dlg->GetHwnd(), accel, &msg)) {
+            altAccel = msg.message == WM_SYSKEYDOWN;
             continue;
+        }
+        if (msg.message == WM_SYSKEYUP || msg.message == WM_KEYUP) {
+            bool swallow = altAccel && msg.wParam == VK_MENU;
+            if (msg.wParam == VK_MENU)
+                altAccel = false;
+            if (swallow)
+                continue;
+        }
         if (IsDialogMessageA(dlg->GetHwnd(), &msg))
             continue;
         TranslateMessage(&msg);
@@ -32,7 +47,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
 
     ProcessLog().Stop();
-    int exitCode = msg.message == WM_QUIT ? static_cast<int>(msg.wParam) : 0;
+    // A failed fetch ends the loop as well; it is not reported as success.
+    int exitCode = got == 0 ? static_cast<int>(msg.wParam) : static_cast<int>(GetLastError() ? GetLastError() : 1);
     delete mdl;
     delete dlg;
     return exitCode;

@@ -11,13 +11,14 @@
 //   QZSEND_PORT       TCP port of the session service (default 139).
 //   QZSEND_WINS       NetBIOS name server "addr[:port]" (default: none).
 //   QZSEND_BCAST      broadcast addresses "addr[:port],..." for name queries and domain
-//                     broadcasts; unset: every IPv4 interface's broadcast address; set but empty
-//                     or "none": no broadcasts at all.
+//                     broadcasts; unset: every IPv4 interface's broadcast address; "none" (or,
+//                     off Windows, set but empty): no broadcasts at all. A port given here or in
+//                     QZSEND_WINS replaces 137 for name queries and 138 for domain broadcasts.
 //   QZSEND_WORKGROUP  the workgroup that the target "*" means (default WORKGROUP).
 //   QZSEND_CODEPAGE   code page of the text on the wire, "866" or "CP866" (default: CP866 for a
 //                     Russian user, CP850 otherwise; Windows build: the OEM code page).
 //   QZSEND_TIMEOUT    seconds, fractions allowed, for connecting and for each reply (default 10).
-//   QZSEND_DNS        "0" or "off" keeps names away from the system resolver (default on).
+//   QZSEND_DNS        "0", "off" or "no" keeps names away from the system resolver (default on).
 #pragma once
 
 #if defined(_WIN32) && defined(QZ_SYSTEM_MESSENGER)

@@ -24,7 +24,7 @@ TCmpRes TLogIniSection::Cmp(const TLogIniSection &other, unsigned) const
     return name.Compare(other.name, CmpNoCase);
 }
 
-TLogIni::TLogIni() : sects(1, LstUnique, 64), nextSeq(0)
+TLogIni::TLogIni() : sects(1, LstUnique, 64), nextSeq(0), header(false)
 {
 }
 
@@ -60,6 +60,7 @@ void TLogIni::Parse(const char *text, unsigned len)
 {
     sects.Clear();
     nextSeq = 0;
+    header = false;
     TStr cur;
     unsigned i = 0;
     while (i < len) {
@@ -83,6 +84,7 @@ void TLogIni::Parse(const char *text, unsigned len)
             else
                 cur.Assign(text + nb, ne - nb);
             Sect(cur.CStr(), cur.Length());
+            header = true;
             continue;
         }
         unsigned eq = b;

@@ -58,12 +58,17 @@ public:
     void Parse(const char *text, unsigned len);
     // The section of this name (without regard to case), or NULL.
     const TLogIniSection *Section(const char *name) const;
+    // Whether the parsed text held at least one section header line.
+    bool HasHeader() const { return header; }
+    // Whether the parsed text held no entry and no header.
+    bool IsEmpty() const { return sects.Count() == 0; }
 
 private:
     TLogIniSection *Sect(const char *name, unsigned len);
 
     TList<TLogIniSection> sects;
     unsigned nextSeq;
+    bool header;
 };
 
 // Reads a whole file, opened for reading shared for reading only, into buf (terminated with a

@@ -72,6 +72,12 @@ unsigned TLogPrmsLdr2::Load()
     unsigned rc = ini.Read(log->WliPath().CStr());
     if (rc != 0)
         return rc;
+    // A file without a single section header cannot select anything in this format (entries
+    // outside a section are ignored), so it is taken as a file in the line format ("+STT",
+    // "!IMM"), which would otherwise never be read: the line loader runs only after this one
+    // fails, and a readable file never failed here.
+    if (!ini.HasHeader() && !ini.IsEmpty())
+        return ERROR_BAD_FORMAT;
     Apply(ini);
     return 0;
 }

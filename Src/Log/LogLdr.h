@@ -22,7 +22,8 @@ class TLogPrmsLdr2 : public TLogPrmsLdr
 {
 public:
     explicit TLogPrmsLdr2(TWliLog *log) : TLogPrmsLdr(log) {}
-    // Section format. 0, or the Windows error of the open or read.
+    // Section format. 0, or the Windows error of the open or read; ERROR_BAD_FORMAT for a
+    // non-empty file without any section header, which is then read in the line format.
     unsigned Load() override;
 
 private:

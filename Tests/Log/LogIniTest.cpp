@@ -134,7 +134,7 @@ TEST(LogLdr, SectionFormat)
         {"Prms without Evts selects nothing", "[Prms]\nFlshLns=0\n",
          "tm=dd.MM.yyyy HH:mm:ss.ii pid=1 tid=1 md=0 sec=60 lns=0 rd=60 evts="},
         {"other sections ignored", "[Other]\n.=\nFlshSec=1\n", Defaults},
-        {"line format is not read by the section loader", "+STT\n!IMM\n", Defaults},
+        {"entries outside a section are ignored", "[]\n.=\n", Defaults},
     };
     for (auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -157,6 +157,24 @@ TEST(LogLdr, MissingFileRestoresDefaults)
     Remove(log.wli);
     EXPECT_EQ((unsigned)ERROR_FILE_NOT_FOUND, log.LoadPrms());
     EXPECT_EQ(Defaults, Describe(log));
+}
+
+TEST(LogLdr, FileWithoutHeadersIsReadInTheLineFormat)
+{
+    struct { const char *name; const char *wli; std::string want; } cases[] = {
+        {"line format", "+STT\r\n+SOC\r\n!IMM\r\n",
+         "tm=dd.MM.yyyy HH:mm:ss.ii pid=1 tid=1 md=0 sec=60 lns=1 rd=60 evts=SOC/;STT/;"},
+        {"section entries without a header select nothing", "FlshSec=5\n.=\n", Defaults},
+        {"one header keeps the section format", "+STT\n[Evts]\nSMT=\n", std::string(Defaults) + "SMT/;"},
+        {"blank lines only", "\r\n\r\n", Defaults},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TLdrLog log;
+        WriteAll(log.wli, c.wli);
+        EXPECT_EQ(0u, log.LoadPrms());
+        EXPECT_EQ(c.want, Describe(log));
+    }
 }
 
 TEST(LogLdr, LineFormat)

@@ -2,6 +2,8 @@
 // through.
 #include "Log/AsyncLog.h"
 
+#include <mutex>
+
 namespace {
 // One process and the log that serves it. Key 1 orders by process id, as an unsigned number.
 class TProcessLog
@@ -29,6 +31,15 @@ public:
 };
 bool TProcessLogs::gone = false;
 
+// The registry is shared by every thread that logs, and the first lines of a program may come
+// from several threads at once: lookups and the one insertion are serialised, so no two log
+// objects are made for one process and the list is never read while it grows.
+std::mutex &RegistryLock()
+{
+    static std::mutex *lock = new std::mutex; // never destroyed: destructors log late
+    return *lock;
+}
+
 TProcessLogs &Registry()
 {
     // Built on first use, so a static object of another file may log while it is constructed.
@@ -45,6 +56,7 @@ TLogA &ProcessLog()
         static TAsyncLog *late = new TAsyncLog;
         return *late;
     }
+    std::lock_guard<std::mutex> guard(RegistryLock());
     TProcessLogs &reg = Registry();
     TProcessLog probe((unsigned)GetCurrentProcessId(), nullptr);
     TProcessLog *rec = reg.Find(&probe, 1, FndEq);

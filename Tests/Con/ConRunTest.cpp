@@ -61,7 +61,11 @@ protected:
         fputs(bytes, f);
         fclose(f);
     }
-    const char *listName = "conrun-test.lst";
+    // One file per test and process: CTest runs the tests of this program in parallel.
+    std::string listFile = std::string("conrun-") +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                           std::to_string((unsigned)GetCurrentProcessId()) + ".lst";
+    const char *listName = listFile.c_str();
     TStrOut out;
 };
 

@@ -19,6 +19,19 @@ const std::string Bare = "[Prms]\nTmFrmt=\nPID=Off\nTID=Off\n";
 const std::regex DefaultLine("([A-Z.]{2}.) [0-9]{2}\\.[0-9]{2}\\.[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} "
                              "Pid=0x[0-9a-f]{4,} Tid=0x[0-9a-f]{4,} (.*)");
 
+TEST(ProcessLog, FirstCallsFromManyThreadsShareOneLog)
+{
+    // Run as its own process by CTest, this is the program's first use of the process log.
+    TLogA *seen[8] = {};
+    std::vector<std::thread> threads;
+    for (TLogA *&slot : seen)
+        threads.emplace_back([&slot] { slot = &ProcessLog(); });
+    for (std::thread &t : threads)
+        t.join();
+    for (TLogA *log : seen)
+        EXPECT_EQ(&ProcessLog(), log);
+}
+
 TEST(ProcessLog, FilesBesideTheExecutable)
 {
     const std::string wli = ExeStem() + ".wli", log = ExeStem() + ".log";

@@ -29,7 +29,11 @@ protected:
     // Writes a list file with exactly these bytes and returns its name.
     std::string ListFile(const std::string &bytes)
     {
-        std::string name = "netsend-test-" + std::to_string(files.size()) + ".lst";
+        // Named after the test and the process: CTest runs these tests in parallel.
+        std::string name = std::string("netsend-") +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                           std::to_string((unsigned)GetCurrentProcessId()) + "-" +
+                           std::to_string(files.size()) + ".lst";
         FILE *f = fopen(name.c_str(), "wb");
         fwrite(bytes.data(), 1, bytes.size(), f);
         fclose(f);

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # A virtual display for the GUI tests of qzsendw (CTest fixture).
 #
-#   gui-xvfb.sh start <display-number> <pid-file>   start Xvfb on :<n> unless a server already
-#                                                   answers there; its process id goes to <pid-file>
+#   gui-xvfb.sh start <display-number> <pid-file> [<program.exe>...]
+#       start Xvfb on :<n> unless a server already answers there; its process id goes to
+#       <pid-file>. The Wine programs named are set to unmanaged windows: with no window manager
+#       on the display, Wine then draws their captions itself and does not wait in vain for a
+#       window manager when a window closes.
 #   gui-xvfb.sh stop  <display-number> <pid-file>   stop the Xvfb named in <pid-file>, if any
 #
 # Keep the pid file in the build folder: a test run of another build then never stops a display
@@ -12,10 +15,20 @@
 # the server accepts connections (Xvfb reports readiness through -displayfd).
 set -euo pipefail
 what=${1:?start or stop} n=${2:?display number} pidfile=${3:?pid file}
+shift 3 || true
+
+unmanaged() {
+  local exe
+  for exe in "$@"; do
+    WINEDEBUG=-all wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe\\X11 Driver" /v Managed /t REG_SZ /d N /f \
+      </dev/null >/dev/null 2>&1 || echo "could not set $exe unmanaged" >&2
+  done
+}
 
 case $what in
   start)
     rm -f "$pidfile"
+    unmanaged "$@"
     if DISPLAY=:$n xdotool getdisplaygeometry >/dev/null 2>&1; then
       echo "display :$n already running"
       exit 0

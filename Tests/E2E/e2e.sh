@@ -17,51 +17,18 @@ msgs=$recv/msgs
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# The receiver is scripts/smbd-recv.sh's throwaway smbd (its folders, configuration and pid).
+smbd_recv() { "$(dirname "$0")/../../scripts/smbd-recv.sh" "$@"; }
+
 start_recv() {
   rm -rf "$recv"
-  mkdir -p "$recv"/{private,lock,state,cache,pid,ncalrpc,log,msgs}
-  # The message command runs as the guest account: the folders must be traversable.
-  chmod 755 "$work" "$recv"
-  chmod 1777 "$msgs"
-  cat >"$recv/smb.conf" <<CONF
-[global]
-   netbios name = RECV1
-   workgroup = TESTGRP
-   server role = standalone server
-   interfaces = $addr/8
-   bind interfaces only = yes
-   smb ports = $port
-   server min protocol = NT1
-   disable netbios = no
-   dos charset = CP850
-   private dir = $recv/private
-   lock directory = $recv/lock
-   state directory = $recv/state
-   cache directory = $recv/cache
-   pid directory = $recv/pid
-   ncalrpc dir = $recv/ncalrpc
-   load printers = no
-   printing = bsd
-   printcap name = /dev/null
-   disable spoolss = yes
-   message command = /bin/sh -c 'f=$msgs/\$\$; cp %s \$f.tmp && mv \$f.tmp \$f.msg; echo "from=%f" > \$f.meta; rm -f %s' &
-CONF
-  smbd -F -s "$recv/smb.conf" -l "$recv/log" </dev/null >"$recv/smbd.out" 2>&1 &
-  echo $! >"$recv/smbd.pid"
-  for _ in $(seq 100); do
-    (exec 3<>"/dev/tcp/$addr/$port") 2>/dev/null && return 0
-    sleep 0.1
-  done
-  fail "smbd did not start listening on $addr:$port"
+  # The message command runs as the guest account: the folders above must be traversable.
+  mkdir -p "$recv" && chmod 755 "$work"
+  smbd_recv start --dir "$recv" --ip "$addr" --port "$port" --name RECV1 --workgroup TESTGRP \
+    --charset CP850 >/dev/null || fail "smbd did not start listening on $addr:$port"
 }
 
-stop_recv() {
-  [ -f "$recv/smbd.pid" ] || return 0
-  local pid; pid=$(cat "$recv/smbd.pid")
-  kill -TERM "$pid" 2>/dev/null
-  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  rm -f "$recv/smbd.pid"
-}
+stop_recv() { smbd_recv stop --dir "$recv"; }
 
 case $what in
   start) start_recv; exit 0 ;;
@@ -106,7 +73,9 @@ received() {
     local all; all=$(ls "$msgs"/*.msg 2>/dev/null)
     if [ -n "$all" ] && [ "$(echo "$all" | wc -l)" -ge "$n" ]; then
       local m; m=$(echo "$all" | head -1)
-      got=$(cat "$m"); from=$(sed -n 's/^from=//p' "${m%.msg}.meta")
+      # The .meta file ("from=<originator> ip=<address>") is written just after the .msg.
+      for _ in $(seq 50); do [ -s "${m%.msg}.meta" ] && break; sleep 0.1; done
+      got=$(cat "$m"); from=$(sed -n 's/^from=\([^ ]*\).*/\1/p' "${m%.msg}.meta")
       rm -f "$msgs"/*
       return 0
     fi

@@ -8,8 +8,9 @@
 #                               eleventh, russian
 #
 # Environment: QZSENDW (the program), QZ_GUI_WORK (a work folder), QZ_SHOTS (where screenshots
-# are kept), DISPLAY (the virtual display). The receiver listens on 127.0.0.5:1145; nothing
-# leaves the loopback interface (no broadcasts, no name server, no DNS).
+# are kept), QZ_GUI_PORT (the receiver's port, default 1145), DISPLAY and WINEPREFIX (the session
+# of scripts/gui-session.sh). The receiver listens on 127.0.0.5; nothing leaves the loopback
+# interface (no broadcasts, no name server, no DNS).
 #
 # The program is driven by keyboard only; its windows are found by their captions. The history
 # and placement live in the Wine prefix's registry, which every case resets first.
@@ -17,7 +18,7 @@ set -u
 what=${1:?case}
 work=${QZ_GUI_WORK:?work folder}
 shots=${QZ_SHOTS:-$work}
-addr=127.0.0.5 port=1145
+addr=127.0.0.5 port=${QZ_GUI_PORT:-1145}
 dead=127.0.0.6 # no receiver listens there: sends fail with "connection refused"
 recv=$work/recv msgs=$work/recv/msgs
 regkey='HKCU\Software\QZ Software\qzsend\DSend'
@@ -78,7 +79,7 @@ case $what in
   stop) stop_recv; exit 0 ;;
 esac
 
-: "${QZSENDW:?the program}" "${DISPLAY:?a display}"
+: "${QZSENDW:?the program}" "${DISPLAY:?a display}" "${WINEPREFIX:?the Wine prefix of the session}"
 export QZSEND_PORT=$port QZSEND_BCAST=none QZSEND_WINS= QZSEND_DNS=0 QZSEND_TIMEOUT=5
 export WINEDEBUG=-all LC_ALL=en_US.UTF-8 LANG=en_US.UTF-8
 unset QZSEND_CODEPAGE QZSEND_WORKGROUP LANGUAGE LC_MESSAGES
@@ -144,9 +145,6 @@ trap cleanup EXIT
 
 rm -f "$msgs"/* 2>/dev/null
 reg_reset
-# There is no window manager on the virtual display: let Wine draw the caption (with the icon)
-# of this one program itself, so that the screenshots show the whole dialog.
-wine reg add 'HKCU\Software\Wine\AppDefaults\qzsendw.exe\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 case $what in
   typing)
     # A person types the target, moves to the message with Alt+M and sends with Ctrl+Enter.

@@ -5,7 +5,7 @@
 #   gui-e2e.sh start            start the receiver (CTest fixture)
 #   gui-e2e.sh stop             stop it
 #   gui-e2e.sh <case>           run one case: typing, ctrl-enter, send-fail, shift-enter, esc,
-#                               eleventh, russian
+#                               eleventh, list, russian
 #
 # Environment: QZSENDW (the program), QZ_GUI_WORK (a work folder), QZ_SHOTS (where screenshots
 # are kept), QZ_GUI_PORT (the receiver's port, default 1145), DISPLAY and WINEPREFIX (the session
@@ -210,6 +210,24 @@ case $what in
     received
     expect_hist "TargetName0=$addr" TargetName1=old9 TargetName2=old8 TargetName3=old7 TargetName4=old6 \
       TargetName5=old5 TargetName6=old4 TargetName7=old3 TargetName8=old2 TargetName9=old1
+    ;;
+  list)
+    # A list target: one name is served, the other fails; one box reports the failed name, and
+    # the list still counts as sent (it enters the history).
+    printf '%s\r\n\r\n%s\r\n' "$addr" "$dead" >"$work/names.txt"
+    file="Z:$(printf '%s' "$work/names.txt" | tr / '\\')"
+    start_app "$caption_en" "/LIST:$file" to a list
+    keys ctrl+Return
+    expect_window "Send error"
+    received
+    [ "$got" = "to a list" ] || fail "text [$got]"
+    focus "$box"
+    keys Return
+    focus "$wid"
+    keys Escape
+    expect_exit 0
+    # The command line's /LIST: shows as the language's list prefix in the target box.
+    expect_hist "TargetName0=list:$file"
     ;;
   russian)
     export LC_ALL=ru_RU.UTF-8 LANG=ru_RU.UTF-8

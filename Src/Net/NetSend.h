@@ -41,6 +41,9 @@ unsigned NetSend(TQueue<TStr> &names, const TStr &sender, const TStr &msg, TArra
 
 // The library's own code for a list that yields no names ("The list holds no names.").
 unsigned NetErrNoNames();
+// The text of that code in the given language (Russian for a Russian language id, else English),
+// in the ANSI code page; the code is registered with the text of the user's language.
+TStr NetNoNamesText(unsigned langId);
 
 // One send to one target on a thread of its own. The target, sender and message are borrowed:
 // they must outlive the thread.

@@ -23,9 +23,26 @@
 // Failures of the list send itself (the sending engine's code with the failure mark).
 static const char EvtNetSendErr[] = "CN!";
 
+TStr NetNoNamesText(unsigned langId)
+{
+    if (PRIMARYLANGID(langId) == LANG_RUSSIAN) {
+        // Converted to the ANSI code page like every other text the program shows; a code
+        // page without Cyrillic falls back to the English text rather than question marks.
+        LPCWSTR wide = reinterpret_cast<LPCWSTR>(u"Список не содержит имён.");
+        char ansi[128] = "";
+        BOOL lossy = FALSE;
+        int n = WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, (int)sizeof ansi, NULL, &lossy);
+        if (n == 0) // a UTF-8 code page takes no "default used" flag, and loses nothing
+            n = WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, (int)sizeof ansi, NULL, NULL), lossy = FALSE;
+        if (n > 0 && !lossy)
+            return TStr(ansi);
+    }
+    return TStr("The list holds no names.");
+}
+
 unsigned NetErrNoNames()
 {
-    static const unsigned code = RegisterErrCode("The list holds no names.");
+    static const unsigned code = RegisterErrCode(NetNoNamesText(GetUserDefaultLangID()).CStr());
     return code;
 }
 

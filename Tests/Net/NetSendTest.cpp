@@ -212,6 +212,17 @@ TEST_F(NetSendTest, ListWithoutNamesIsAListFailure)
     }
 }
 
+TEST(NetNoNamesText, FollowsTheLanguage)
+{
+    const std::string en = NetNoNamesText(MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT)).CStr();
+    const std::string ru = NetNoNamesText(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT)).CStr();
+    EXPECT_EQ("The list holds no names.", en);
+    EXPECT_FALSE(ru.empty());
+    EXPECT_EQ(en, NetNoNamesText(0x0407).CStr()) << "other languages read English";
+    // The registered code carries the text of the user's language.
+    EXPECT_EQ(NetNoNamesText(GetUserDefaultLangID()).CStr(), std::string(ErrorText(NetErrNoNames()).CStr()));
+}
+
 TEST_F(NetSendTest, MissingListFileSendsNothing)
 {
     TArray<TStr> names;

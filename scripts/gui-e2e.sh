@@ -27,51 +27,16 @@ caption_ru='netsend - отправка сообщений'
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# The receiver is smbd-recv.sh's throwaway smbd (its folders, configuration and pid).
 start_recv() {
   rm -rf "$recv"
-  mkdir -p "$recv"/{private,lock,state,cache,pid,ncalrpc,log,msgs}
-  # The message command runs as the guest account: every folder must be traversable.
-  chmod 755 "$work" "$recv"
-  chmod 1777 "$msgs"
-  cat >"$recv/smb.conf" <<CONF
-[global]
-   netbios name = GUIRECV
-   workgroup = TESTGRP
-   server role = standalone server
-   interfaces = $addr/8
-   bind interfaces only = yes
-   smb ports = $port
-   server min protocol = NT1
-   disable netbios = no
-   dos charset = CP850
-   private dir = $recv/private
-   lock directory = $recv/lock
-   state directory = $recv/state
-   cache directory = $recv/cache
-   pid directory = $recv/pid
-   ncalrpc dir = $recv/ncalrpc
-   load printers = no
-   printing = bsd
-   printcap name = /dev/null
-   disable spoolss = yes
-   message command = /bin/sh -c 'f=$msgs/\$\$; cp %s \$f.tmp && mv \$f.tmp \$f.msg; echo "from=%f" > \$f.meta; rm -f %s' &
-CONF
-  smbd -F -s "$recv/smb.conf" -l "$recv/log" </dev/null >"$recv/smbd.out" 2>&1 &
-  echo $! >"$recv/smbd.pid"
-  for _ in $(seq 100); do
-    (exec 3<>"/dev/tcp/$addr/$port") 2>/dev/null && return 0
-    sleep 0.1
-  done
-  fail "smbd did not start listening on $addr:$port"
+  # The message command runs as the guest account: the folders above must be traversable.
+  mkdir -p "$recv" && chmod 755 "$work"
+  "$(dirname "$0")/smbd-recv.sh" start --dir "$recv" --ip "$addr" --port "$port" --name GUIRECV \
+    --workgroup TESTGRP --charset CP850 >/dev/null || fail "smbd did not start listening on $addr:$port"
 }
 
-stop_recv() {
-  [ -f "$recv/smbd.pid" ] || return 0
-  local pid; pid=$(cat "$recv/smbd.pid")
-  rm -f "$recv/smbd.pid"
-  kill -TERM "$pid" 2>/dev/null
-  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
-}
+stop_recv() { "$(dirname "$0")/smbd-recv.sh" stop --dir "$recv"; }
 
 mkdir -p "$work"
 case $what in
@@ -130,7 +95,9 @@ received() {
   for _ in $(seq 200); do
     local m; m=$(ls "$msgs"/*.msg 2>/dev/null | head -1)
     if [ -n "$m" ]; then
-      got=$(tr -d '\r' <"$m"); from=$(sed -n 's/^from=//p' "${m%.msg}.meta")
+      # The .meta file ("from=<originator> ip=<address>") is written just after the .msg.
+      for _ in $(seq 50); do [ -s "${m%.msg}.meta" ] && break; sleep 0.1; done
+      got=$(tr -d '\r' <"$m"); from=$(sed -n 's/^from=\([^ ]*\).*/\1/p' "${m%.msg}.meta")
       rm -f "$msgs"/*
       return 0
     fi

@@ -46,6 +46,13 @@ unsigned NetErrNoNames()
     return code;
 }
 
+static unsigned NetThrdStartSys(TNsThrd &thrd, unsigned flags)
+{
+    return thrd.Start(flags);
+}
+
+unsigned (*NetThrdStart)(TNsThrd &thrd, unsigned flags) = &NetThrdStartSys;
+
 void TNsThrd::SetMsg(const TStr *target, const WCHAR *sender, const WCHAR *message)
 {
     this->target = target;
@@ -147,7 +154,7 @@ unsigned NetSend(TQueue<TStr> &names, const TStr &sender, const TStr &msg, TArra
         {
             TNsThrd &t = thrds.Items()[i];
             t.SetMsg(it.Current(), useSender ? wsender : NULL, wmsg);
-            startRc.Items()[i] = t.Start(0);
+            startRc.Items()[i] = NetThrdStart(t, 0);
             hnds.Items()[i] = startRc.Items()[i] == 0 ? t.GetHandle() : NULL;
         }
         rc = NetWaitAll((HANDLE *)hnds.Items(), cnt, waitMs);

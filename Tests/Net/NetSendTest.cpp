@@ -5,10 +5,12 @@
 #include "FakeMsgr.h"
 #include "Lib/Res.h"
 #include "Log/LogCapture.h"
+#include "Net/NetSendIn.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -250,6 +252,60 @@ TEST_F(NetSendTest, RefusedAliasStillServesEveryName)
         EXPECT_EQ("(none)", s.from);
     EXPECT_TRUE(FakeMsgr::Deleted().empty());
     EXPECT_TRUE(cap.Has(EvtAliasErr, "NetMessageNameAdd(NULL,boss) failed (rc=2277)"));
+}
+
+// Thread starts of a list send fail at the chosen positions, as the system fails them when it
+// has no thread to give; the engine starts its threads in file order on the calling thread.
+std::set<unsigned> failStarts;
+unsigned startCalls;
+unsigned FailingStart(TNsThrd &thrd, unsigned flags)
+{
+    return failStarts.count(startCalls++) ? (unsigned)ERROR_NOT_ENOUGH_MEMORY : thrd.Start(flags);
+}
+
+TEST_F(NetSendTest, ThreadsThatCannotStartReportTheirError)
+{
+    std::set<unsigned> firstGroup;
+    for (unsigned i = 0; i < 64; i++)
+        firstGroup.insert(i);
+    const struct
+    {
+        const char *name;
+        unsigned cnt;
+        std::set<unsigned> fail;
+    } cases[] = {
+        {"the only name", 1, {0}},
+        {"one of three", 3, {1}},
+        {"across wait groups", 150, {0, 63, 64, 100, 149}},
+        {"a whole wait group", 130, firstGroup},
+    };
+    unsigned (*const sysStart)(TNsThrd &, unsigned) = NetThrdStart;
+    NetThrdStart = &FailingStart;
+    for (const auto &c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        FakeMsgr::Reset();
+        failStarts = c.fail;
+        startCalls = 0;
+        TQueue<TStr> queue;
+        for (unsigned i = 0; i < c.cnt; i++)
+            queue.Push(new TStr(("n" + std::to_string(i)).c_str()));
+        TLogCapture cap;
+        TArray<unsigned long> codes;
+        EXPECT_EQ(0u, NetSend(queue, TStr("boss"), TStr("hi"), &codes));
+        ASSERT_EQ(c.cnt, codes.Count());
+        for (unsigned i = 0; i < c.cnt; i++)
+            EXPECT_EQ(c.fail.count(i) ? (unsigned)ERROR_NOT_ENOUGH_MEMORY : 0u, codes.Items()[i]) << i;
+        // The others were served, each once; the names whose thread never ran were not.
+        std::multiset<std::string> sent;
+        for (const auto &s : FakeMsgr::Sends())
+            sent.insert(s.target);
+        for (unsigned i = 0; i < c.cnt; i++)
+            EXPECT_EQ(c.fail.count(i) ? 0u : 1u, sent.count("n" + std::to_string(i))) << i;
+        EXPECT_EQ(c.cnt - c.fail.size(), cap.Texts(EvtNetSend, "TNsThrd(to=").size());
+        EXPECT_EQ(std::vector<std::string>{"boss"}, FakeMsgr::Deleted());
+    }
+    NetThrdStart = sysStart;
 }
 
 // The log line written when the wait runs out lets the held send go only after the results

@@ -49,7 +49,11 @@ if(CMAKE_SCRIPT_MODE_FILE AND QZ_STRINGS_IN)
   string(ASCII 1 semi)
   string(ASCII 2 lbr)
   string(ASCII 3 rbr)
-  # List separators and brackets would split or glue lines in CMake lists: park them.
+  string(ASCII 4 bsl)
+  # List separators, brackets and backslashes would split or glue lines in CMake lists: park
+  # them. (A line ending in a backslash, a comment for instance, would escape the separator
+  # after it and swallow the next line.) Backslashes come back line by line.
+  string(REPLACE "\\" "${bsl}" content "${content}")
   string(REPLACE ";" "${semi}" content "${content}")
   string(REPLACE "[" "${lbr}" content "${content}")
   string(REPLACE "]" "${rbr}" content "${content}")
@@ -60,6 +64,7 @@ if(CMAKE_SCRIPT_MODE_FILE AND QZ_STRINGS_IN)
   set(lineno 0)
   foreach(line IN LISTS lines)
     math(EXPR lineno "${lineno} + 1")
+    string(REPLACE "${bsl}" "\\" line "${line}")
     if(line MATCHES "^[ \t]*(#.*)?$")
       continue()
     endif()

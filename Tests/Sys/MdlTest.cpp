@@ -54,6 +54,7 @@ TEST(WTMdl, LoadStrReturnsWholeTextsInTheUsersLanguage)
         {4, "1234567890123456789012345678901234567890123456789012345678901234"},
         {5, "Line 1\nLine 2\t\"quoted\" C:\\dir; [a] 100%"},
         {6, "English only"},
+        {7, "After a comment ending in a backslash"},
         {99, ""},
     };
     ASSERT_GT(std::strlen(LongEn), 256u);

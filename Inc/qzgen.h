@@ -101,9 +101,17 @@ public:
             return false;
         unsigned long long slots = ((unsigned long long)n + granularity - 1) / granularity * granularity;
         unsigned long long bytes = slots * sizeof(T *);
-        if (bytes > 0xFFFFFFFFull)
-            QZ_THROW_BAD_ALLOC(n);
-        T **grown = static_cast<T **>(MemReAlloc(items, (unsigned)bytes));
+        // An array beyond the heap's 32-bit sizes and a heap without a block are one failure,
+        // reported here with the number of slots asked for (the heap's own EBadAlloc names
+        // bytes); the old array stays valid.
+        T **grown = nullptr;
+        if (bytes <= 0xFFFFFFFFull) {
+            try {
+                grown = static_cast<T **>(MemReAlloc(items, (unsigned)bytes));
+            } catch (EBadAlloc &) {
+                grown = nullptr;
+            }
+        }
         if (!grown)
             QZ_THROW_BAD_ALLOC(n);
         items = grown;

@@ -142,6 +142,8 @@ TEST_F(ListTest, ChecksThrowAndChangeNothing)
     TNumItem *extra = new TNumItem(9, "extra");
     std::string insert4 = textOf([&] { list.InsertAt(extra, 4); });
     std::string zeroArray = textOf([] { TArray<int> a(0); });
+    // Growth the heap cannot serve names the slots asked for, not bytes.
+    std::string growth = textOf([&] { list.Reserve(0xFFFFFFFFu); });
     struct Case {
         std::string text;
         const char *begins;
@@ -150,6 +152,7 @@ TEST_F(ListTest, ChecksThrowAndChangeNothing)
         {item3, "[EOutOfRange(idx=3,cnt=3)] '"},
         {insert4, "[EOutOfRange(idx=4,cnt=3)] '"},
         {zeroArray, "[EInvalidArgument(cnt==0)] '"},
+        {growth, "[EBadAlloc(sz=4294967295)] '"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.begins);
@@ -157,6 +160,7 @@ TEST_F(ListTest, ChecksThrowAndChangeNothing)
         EXPECT_NE(c.text.find("qzgen"), std::string::npos) << c.text;
     }
     EXPECT_EQ(Order(list), "1,2,3");
+    EXPECT_EQ(list.Capacity(), 64u);
     EXPECT_EQ(list.InsertAt(extra, 3), 3u) << "at the count appends";
     EXPECT_EQ(Order(list), "1,2,3,9");
 }

@@ -154,6 +154,17 @@ case $what in
     [ "$(wc -l <"$out")" = 1 ] || fail "$(wc -l <"$out") lines"
     grep -q "^the message isn't sent (error 2, .*)\.$" "$out" || fail "line: $(cat "$out")"
     ;;
+  emptylist)
+    # A list without names: one failure line whose text says so, and a non-zero exit code
+    # (the printed code modulo 256 on POSIX and under Wine).
+    lst=$work/empty.lst
+    printf '\r\n\r\n' >"$lst"
+    run "/LIST:$lst" /FROM:boss hi
+    [ "$(wc -l <"$out")" = 1 ] || fail "$(wc -l <"$out") lines"
+    grep -q "^the message isn't sent (error [0-9]*, The list holds no names\.)\.$" "$out" || fail "line: $(cat "$out")"
+    code=$(sed 's/.*(error \([0-9]*\),.*/\1/' "$out")
+    [ "$rc" != 0 ] && [ "$rc" = $((code % 256)) ] || fail "exit code $rc for error $code"
+    ;;
   usage)
     run "$addr"
     expect_rc 87

@@ -30,7 +30,8 @@ unsigned short BoundPort(SOCKET s)
     return ntohs(sa.sin_port);
 }
 
-void SendRaw(SOCKET s, const TMsgrBytes &b)
+// Writes all of b; false when the connection failed.
+bool SendRaw(SOCKET s, const TMsgrBytes &b)
 {
     size_t at = 0;
     while (at < b.size()) {
@@ -40,9 +41,10 @@ void SendRaw(SOCKET s, const TMsgrBytes &b)
             continue;
         }
         if (rc < 0 && !MsgrSockPending(MsgrSockErr()))
-            return;
+            return false;
         MsgrSockWait(s, true, PollMs);
     }
+    return true;
 }
 
 // The SMB reply to cmd: status in DOS form (class, code), optional group id word, no data.
@@ -298,6 +300,20 @@ void TFakeRecv::Serve(SOCKET s)
                 SendRaw(s, {0x84, 0, 0, 6, (unsigned char)(ip >> 24), (unsigned char)(ip >> 16),
                             (unsigned char)(ip >> 8), (unsigned char)ip, (unsigned char)(fault.retargetPort >> 8),
                             (unsigned char)fault.retargetPort});
+                break;
+            }
+            case TFakeAct::KeepAlive:
+                // One keep-alive every PollMs until the sender closes or resets.
+                for (int i = 0; i < 400 && !mStop && SendRaw(s, {0x85, 0, 0, 0}); ++i) {
+                    const int w = MsgrSockWait(s, false, PollMs);
+                    if (w < 0 || (w > 0 && !readN(1)))
+                        break;
+                }
+                break;
+            case TFakeAct::Trickle: {
+                const TMsgrBytes r = step == 0 ? TMsgrBytes{0x82, 0, 0, 0} : SmbReply(cmd, 0, 0, -1);
+                for (size_t i = 0; i < r.size() && !mStop && SendRaw(s, {r[i]}); ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
                 break;
             }
             case TFakeAct::Answer:

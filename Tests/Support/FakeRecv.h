@@ -1,7 +1,7 @@
 // A fake Messenger receiver for tests: listener threads on a loopback address that record the
 // exact bytes a sender writes and answer as a receiver would, or misbehave on purpose (refuse,
 // hang, reset, close, a negative session response, an error status, garbage, a packet cut off,
-// a retarget). Beside it a fake name service on UDP that answers name queries and node status
+// a retarget, keep-alives without end, a reply that trickles in). Beside it a fake name service on UDP that answers name queries and node status
 // queries from a table and records every datagram it gets (domain broadcasts included).
 //
 // Everything binds to the address given (127.x.y.z) and an ephemeral port; nothing leaves the
@@ -27,6 +27,8 @@ enum class TFakeAct
     Garbage,   // bytes that are no session packet
     Truncated, // a reply whose header promises more than is sent, then close
     Retarget,  // session retarget to retargetIp:retargetPort
+    KeepAlive, // keep-alives instead of the reply, until the sender gives up (at most 8 s)
+    Trickle,   // the right reply, one byte every 50 ms
 };
 
 struct TFakeFault

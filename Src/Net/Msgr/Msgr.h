@@ -162,9 +162,9 @@ unsigned short MsgrNextId();
 
 // Connects a new stream socket to addr, waiting at most ms. Returns 0 with *s set, or the code.
 DWORD MsgrConnect(const TMsgrAddr &addr, unsigned ms, SOCKET *s);
-// Writes all bytes, waiting at most ms for the socket to take each part.
+// Writes all bytes, waiting at most ms in all for the socket to take them.
 DWORD MsgrSendAll(SOCKET s, const TMsgrBytes &data, unsigned ms);
-// Reads one session packet (keep-alives skipped), waiting at most ms for each part. Returns 0
+// Reads one session packet (keep-alives skipped), waiting at most ms in all. Returns 0
 // with its type and payload; 64 when the peer closed before a packet began or reset the
 // connection; 2136 for a packet cut off or too large; 121 on time-out.
 DWORD MsgrRecvPkt(SOCKET s, unsigned ms, unsigned char *type, TMsgrBytes &payload);
@@ -197,6 +197,18 @@ DWORD MsgrResolve(const TMsgrCfg &cfg, const TMsgrWStr &name, TMsgrTarget *t);
 // Asks the host at ip (its name service on port) for its names, waiting at most ms. Returns
 // true with the Messenger or workstation name.
 bool MsgrNodeStatus(unsigned ip, unsigned short port, unsigned ms, std::string &name);
+// The system resolver (getaddrinfo, IPv4), waited for at most ms on a thread of its own (see
+// MsgrDns.cpp for a call that outlives the wait). Returns 0 with *ip set, 2273 when the name is
+// unknown or the wait ran out, or 8 when no thread could be started.
+DWORD MsgrSysResolve(const std::string &host, unsigned ms, unsigned *ip);
+// What MsgrSysResolve calls: host to an IPv4 address, 0 or 2273. Tests replace it to make the
+// resolver slow or to answer without any network; MsgrSetResolver returns the one it replaced,
+// and null restores the system's.
+typedef DWORD (*TMsgrResolveFn)(const std::string &host, unsigned *ip);
+TMsgrResolveFn MsgrSetResolver(TMsgrResolveFn fn);
+// Resolver threads still running, and a wait of at most ms until there are none.
+long MsgrResolversRunning();
+bool MsgrWaitResolvers(unsigned ms);
 // NetBIOS name query for name<03>: unicast to the servers, else broadcast.
 DWORD MsgrNbQuery(const std::vector<TMsgrAddr> &to, bool bcast, const std::string &name, unsigned tries,
                   unsigned waitMs, unsigned *ip);

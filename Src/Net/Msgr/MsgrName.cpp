@@ -4,8 +4,6 @@
 // to the system resolver.
 #include "Net/Msgr/Msgr.h"
 
-#include <cstring>
-
 namespace {
 
 struct TNameCtx
@@ -30,29 +28,6 @@ DWORD CheckStatusResp(const unsigned char *p, size_t n, void *ctx)
 {
     TStatusCtx *c = (TStatusCtx *)ctx;
     return NbParseNodeStatus(p, n, c->tid, c->name) ? 0 : NERR_NetworkError;
-}
-
-// The system resolver, IPv4 only. Only reached for names that the NetBIOS ways did not find
-// (or names with a dot), and never when QZSEND_DNS turns it off.
-bool SysResolve(const std::string &host, unsigned &ip)
-{
-    addrinfo hints;
-    std::memset(&hints, 0, sizeof hints);
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *res = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &res) != 0 || !res)
-        return false;
-    bool ok = false;
-    for (addrinfo *r = res; r; r = r->ai_next) {
-        if (r->ai_family == AF_INET && r->ai_addr) {
-            ip = ntohl(((const sockaddr_in *)r->ai_addr)->sin_addr.s_addr);
-            ok = true;
-            break;
-        }
-    }
-    freeaddrinfo(res);
-    return ok;
 }
 
 } // namespace
@@ -121,18 +96,23 @@ DWORD MsgrResolve(const TMsgrCfg &cfg, const TMsgrWStr &name, TMsgrTarget *t)
 
     const bool dotted = ascii.find('.') != std::string::npos;
     const bool nbName = MsgrUpper(name).size() <= 15;
+    // The system resolver, waited for at most the time-out (only names it may be asked about).
     // A DNS name is called by its first label, which is the host's NetBIOS name by convention.
-    auto dnsTry = [&]() -> bool {
-        if (!cfg.dns || ascii.empty() || !SysResolve(ascii, t->addr.ip))
-            return false;
+    // Returns 0 when found, 2273 when not, or the failure that kept it from asking.
+    auto dnsTry = [&]() -> DWORD {
+        if (!cfg.dns || ascii.empty())
+            return NERR_NameNotFound;
+        DWORD found = MsgrSysResolve(ascii, cfg.timeoutMs, &t->addr.ip);
+        if (found != 0)
+            return found;
         std::string label = ascii.substr(0, ascii.find('.'));
         TMsgrWStr wl(label.begin(), label.end());
         if (MsgrWireName(cfg.codePage, wl, t->called) != 0 || t->called.empty())
             t->called = wire;
-        return true;
-    };
-    if (dotted && dnsTry())
         return 0;
+    };
+    if (dotted && (rc = dnsTry()) != NERR_NameNotFound)
+        return rc;
     if (nbName) {
         t->called = wire;
         // The name server: three tries sharing the time-out.
@@ -148,7 +128,7 @@ DWORD MsgrResolve(const TMsgrCfg &cfg, const TMsgrWStr &name, TMsgrTarget *t)
                 return 0;
         }
     }
-    if (!dotted && dnsTry())
-        return 0;
+    if (!dotted)
+        return dnsTry();
     return NERR_NameNotFound;
 }

@@ -17,9 +17,17 @@ sockaddr_in SockAddr(unsigned ip, unsigned short port)
     return sa;
 }
 
-// Reads exactly n bytes. Returns 0, 121 on time-out, 64 when the peer closed or reset before
-// the first byte, 2136 when it closed in the middle (the packet was cut off).
-DWORD RecvExact(SOCKET s, unsigned char *buf, size_t n, unsigned ms, bool midPacket)
+// Milliseconds left until the deadline end (0 once it has passed).
+unsigned MsLeft(unsigned long long end)
+{
+    const unsigned long long now = MsgrNowMs();
+    return now >= end ? 0 : (unsigned)(end - now);
+}
+
+// Reads exactly n bytes by the deadline end. Returns 0, 121 on time-out, 64 when the peer
+// closed or reset before the first byte, 2136 when it closed in the middle (the packet was cut
+// off).
+DWORD RecvExact(SOCKET s, unsigned char *buf, size_t n, unsigned long long end, bool midPacket)
 {
     size_t got = 0;
     while (got < n) {
@@ -33,7 +41,8 @@ DWORD RecvExact(SOCKET s, unsigned char *buf, size_t n, unsigned ms, bool midPac
         int err = MsgrSockErr();
         if (!MsgrSockPending(err))
             return MsgrSockErrToWin(err);
-        int w = MsgrSockWait(s, false, ms);
+        const unsigned left = MsLeft(end);
+        int w = left ? MsgrSockWait(s, false, left) : 0;
         if (w == 0)
             return ERROR_SEM_TIMEOUT;
         if (w < 0)
@@ -77,6 +86,8 @@ DWORD MsgrConnect(const TMsgrAddr &addr, unsigned ms, SOCKET *out)
 
 DWORD MsgrSendAll(SOCKET s, const TMsgrBytes &data, unsigned ms)
 {
+    // One deadline for the whole request: a peer that takes it a byte at a time gains nothing.
+    const unsigned long long end = MsgrNowMs() + ms;
     size_t sent = 0;
     while (sent < data.size()) {
         int rc = send(s, (const char *)data.data() + sent, (int)(data.size() - sent), MSG_NOSIGNAL);
@@ -87,7 +98,8 @@ DWORD MsgrSendAll(SOCKET s, const TMsgrBytes &data, unsigned ms)
         int err = MsgrSockErr();
         if (rc < 0 && !MsgrSockPending(err))
             return MsgrSockErrToWin(err);
-        int w = MsgrSockWait(s, true, ms);
+        const unsigned left = MsLeft(end);
+        int w = left ? MsgrSockWait(s, true, left) : 0;
         if (w == 0)
             return ERROR_SEM_TIMEOUT;
         if (w < 0)
@@ -98,16 +110,19 @@ DWORD MsgrSendAll(SOCKET s, const TMsgrBytes &data, unsigned ms)
 
 DWORD MsgrRecvPkt(SOCKET s, unsigned ms, unsigned char *type, TMsgrBytes &payload)
 {
+    // One deadline for the whole reply, keep-alives included: a peer that trickles its reply
+    // or sends keep-alives for ever still costs at most the time-out.
+    const unsigned long long end = MsgrNowMs() + ms;
     for (;;) {
         unsigned char hdr[4];
-        DWORD rc = RecvExact(s, hdr, 4, ms, false);
+        DWORD rc = RecvExact(s, hdr, 4, end, false);
         if (rc != 0)
             return rc;
         const size_t len = ((size_t)(hdr[1] & 1) << 16) | (size_t)hdr[2] << 8 | hdr[3];
         if (len > MsgrReplyMax)
             return NERR_NetworkError;
         payload.assign(len, 0);
-        if (len > 0 && (rc = RecvExact(s, payload.data(), len, ms, true)) != 0)
+        if (len > 0 && (rc = RecvExact(s, payload.data(), len, end, true)) != 0)
             return rc;
         if (hdr[0] == 0x85)
             continue; // keep-alive

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -281,6 +284,10 @@ TEST_F(MsgrSend, FailuresGiveTheirCodes)
         {"garbage for a session response", TFakeAct::Garbage, 0, 0, 0, 2136},
         {"truncated session response", TFakeAct::Truncated, 0, 0, 0, 2136},
         {"truncated reply", TFakeAct::Truncated, 2, 0, 0, 2136},
+        // The time-out covers a whole reply: neither keep-alives nor a trickle extend it.
+        {"keep-alives instead of a session response", TFakeAct::KeepAlive, 0, 0, 0, 121},
+        {"keep-alives instead of a reply", TFakeAct::KeepAlive, 2, 0, 0, 121},
+        {"a reply that trickles in", TFakeAct::Trickle, 1, 0, 0, 121},
     };
     FakeSetEnv("QZSEND_TIMEOUT", "0.3");
     size_t convs = 0;
@@ -358,6 +365,79 @@ TEST_F(MsgrSend, ResolvesNames)
     const size_t before = nbns.Dgrams().size();
     EXPECT_EQ(Send(u"RECV1", nullptr, W(u"x")), 2273u);
     EXPECT_EQ(nbns.Dgrams().size(), before);
+}
+
+// A system resolver under the test's control: names beginning with FAST are found at once (at
+// 127.0.0.1), names beginning with NO are unknown, any other name answers only when the test
+// lets it go (at most 60 s, so that a fault cannot hang the run).
+struct TTestDns
+{
+    std::mutex lock;
+    std::condition_variable cv;
+    bool released = false;
+    bool returned = false;
+} gDns;
+
+DWORD TestResolver(const std::string &host, unsigned *ip)
+{
+    if (host.compare(0, 4, "FAST") == 0) {
+        *ip = 0x7F000001;
+        return 0;
+    }
+    if (host.compare(0, 2, "NO") == 0)
+        return NERR_NameNotFound;
+    std::unique_lock<std::mutex> g(gDns.lock);
+    gDns.cv.wait_for(g, std::chrono::seconds(60), [] { return gDns.released; });
+    gDns.returned = true;
+    *ip = 0x7F000001;
+    return 0;
+}
+
+TEST_F(MsgrSend, SystemResolverIsBoundedByTheTimeout)
+{
+    struct TRestore
+    {
+        TMsgrResolveFn old = MsgrSetResolver(TestResolver);
+        ~TRestore() { MsgrSetResolver(old); }
+    } restore;
+    FakeSetEnv("QZSEND_DNS", "1");
+    FakeSetEnv("QZSEND_WINS", "");
+    FakeSetEnv("QZSEND_TIMEOUT", "0.2");
+    struct Row
+    {
+        const char16_t *to;
+        DWORD rc;
+        const char *called;
+    } rows[] = {
+        {u"fast.example.test", 0, "FAST"}, // a DNS name is called by its first label
+        {u"fastpc", 0, "FASTPC"},          // a NetBIOS name the name service did not find
+        {u"no.example.test", 2273, nullptr},
+    };
+    size_t convs = 0;
+    for (const Row &r : rows) {
+        SCOPED_TRACE(Hex(std::string(r.to, r.to + 4)));
+        EXPECT_EQ(Send(r.to, nullptr, W(u"x")), r.rc);
+        EXPECT_EQ(MsgrResolversRunning(), 0) << "a resolver thread outlived a call answered in time";
+        if (r.called) {
+            ASSERT_EQ(recv.WaitConvs(++convs, 10000), convs);
+            TFakeMsg m;
+            ASSERT_TRUE(TFakeRecv::Decode(recv.Convs()[convs - 1], m));
+            EXPECT_EQ(m.called, r.called);
+        }
+    }
+
+    // A resolver that does not answer: the send gives up after the time-out, without waiting for
+    // it, and its late answer is dropped; its thread ends by itself once the resolver returns.
+    EXPECT_EQ(Send(u"slow.example.test", nullptr, W(u"x")), 2273u);
+    {
+        std::lock_guard<std::mutex> g(gDns.lock);
+        EXPECT_FALSE(gDns.returned) << "the send waited for the resolver";
+        gDns.released = true;
+    }
+    gDns.cv.notify_all();
+    EXPECT_TRUE(MsgrWaitResolvers(60000));
+    EXPECT_TRUE(gDns.returned);
+    EXPECT_EQ(recv.WaitConvs(convs + 1, 0), convs) << "the late answer was used";
 }
 
 TEST_F(MsgrSend, AsksAnAddressForItsName)

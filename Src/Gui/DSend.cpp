@@ -71,14 +71,11 @@ INT_PTR DSend::OnInitDialog()
 void DSend::LoadHistory()
 {
     TComboHist hist(*this);
-    for (int i = 0; i < HistMax; ++i) {
-        TStr text = GetRegVal(HistValue(i).CStr());
-        // Entries go to the end of what is there, which is position i when every earlier value
-        // exists; a gap (a value deleted by hand) would otherwise make the insert fail and lose
-        // the rest of the history.
-        if (text.Length() > 0)
-            hist.Insert(hist.Count(), text);
-    }
+    // Entries go to the end of what is there, which is position i when every earlier value
+    // exists; a gap (a value deleted by hand) would otherwise make the insert fail and lose the
+    // rest of the history. A target stored twice is shown once.
+    for (int i = 0; i < HistMax; ++i)
+        HistLoadEntry(hist, GetRegVal(HistValue(i).CStr()));
     hist.Select(0);
 }
 

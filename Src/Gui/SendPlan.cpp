@@ -98,6 +98,12 @@ bool IsListTarget(const TStr &target, const TStr &listPrefix, TStr &file)
     return true;
 }
 
+void HistLoadEntry(THistList &hist, const TStr &text)
+{
+    if (text.Length() > 0 && hist.FindExact(text) < 0)
+        hist.Insert(hist.Count(), text);
+}
+
 void HistAdd(THistList &hist, const TStr &target)
 {
     int found = hist.FindExact(target);

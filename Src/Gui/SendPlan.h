@@ -62,6 +62,12 @@ public:
     virtual void Select(int index) = 0;
 };
 
+// Appends one stored history entry at the end of the list. An empty text is no entry, and a
+// text the list already holds (compared without regard to case) is skipped: two programs that
+// close one after the other, or a hand-edited registry, can leave the same target under two
+// numbers, and the history never shows a target twice.
+void HistLoadEntry(THistList &hist, const TStr &text);
+
 // Puts target at the top of the history: an entry equal to it without regard to case is removed
 // first (so the new spelling wins), the target is inserted at position 0 and selected, and the
 // oldest entry is dropped while more than HistMax remain.

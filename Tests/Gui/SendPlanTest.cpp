@@ -205,4 +205,26 @@ TEST(HistAdd, KeepsTheNewestFirstWithoutDuplicatesAndAtMostTen)
     }
 }
 
+TEST(HistLoadEntry, AppendsStoredEntriesOnceAndSkipsGaps)
+{
+    struct Row
+    {
+        const char *name;
+        std::vector<std::string> stored; // TargetName0, 1, ... ("" for a missing value)
+        std::vector<std::string> shown;
+    } rows[] = {
+        {"in order", {"PC3", "PC2", "PC1"}, {"PC3", "PC2", "PC1"}},
+        {"gaps close up", {"", "PC2", "", "PC1"}, {"PC2", "PC1"}},
+        {"a target stored twice is shown once", {"PC1", "PC3", "pc3", "PC2", "PC3"}, {"PC1", "PC3", "PC2"}},
+        {"nothing stored", {"", ""}, {}},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.name);
+        TArrayHist hist;
+        for (const std::string &text : r.stored)
+            HistLoadEntry(hist, TStr(text.c_str()));
+        EXPECT_EQ(hist.items, r.shown);
+    }
+}
+
 } // namespace

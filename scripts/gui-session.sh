@@ -42,6 +42,14 @@ case $what in
     mkdir -p "$WINEPREFIX"
     wineserver -p60 2>/dev/null || true
     wine wineboot -i </dev/null >/dev/null 2>&1 || { echo "cannot make the Wine prefix $WINEPREFIX" >&2; exit 1; }
+    # Wine draws the caption buttons with its Marlett font and uses Tahoma for the system's
+    # dialog font; some Wine installs do not find their own fonts folder, so the captions show
+    # the letters 0, 1 and r. Linking those fonts into the prefix's Fonts folder always works.
+    for fonts in /usr/share/wine/fonts /usr/lib/wine/fonts /opt/wine/share/wine/fonts; do
+      [ -f "$fonts/marlett.ttf" ] || continue
+      ln -sf "$fonts"/marlett.ttf "$fonts"/tahoma.ttf "$fonts"/tahomabd.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+      break
+    done
     for exe in "$@"; do
       wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe\\X11 Driver" /v Managed /t REG_SZ /d N /f \
         </dev/null >/dev/null 2>&1 || { echo "could not set $exe unmanaged" >&2; exit 1; }

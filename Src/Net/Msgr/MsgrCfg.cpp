@@ -62,6 +62,16 @@ bool ParseSecs(const char *s, unsigned &ms)
     return true;
 }
 
+// A code page that the conversion serves: a mistyped QZSEND_CODEPAGE would otherwise make
+// every send fail.
+bool CpUsable(UINT cp)
+{
+    const WCHAR probe[1] = {(WCHAR)'A'};
+    char out[8];
+    const bool utf8 = cp == CP_UTF8;
+    return WideCharToMultiByte(cp, 0, probe, 1, out, (int)sizeof out, utf8 ? nullptr : "?", nullptr) > 0;
+}
+
 } // namespace
 
 bool MsgrParseIp(const char *s, unsigned &ip)
@@ -150,7 +160,7 @@ void MsgrLoadCfg(TMsgrCfg &cfg)
     e = std::getenv("QZSEND_CODEPAGE");
     if (e) {
         const char *digits = (EqNoCase(std::string(e).substr(0, 2).c_str(), "CP")) ? e + 2 : e;
-        if (ParseUns(digits, std::strlen(digits), 65535, v) && v != 0)
+        if (ParseUns(digits, std::strlen(digits), 65535, v) && v != 0 && CpUsable(v))
             cfg.codePage = v;
     }
 

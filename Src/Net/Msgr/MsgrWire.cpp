@@ -138,7 +138,9 @@ DWORD SmbCheckReply(const TMsgrBytes &pkt, unsigned char cmd, unsigned short *gr
     if (group)
         *group = 0;
     const size_t n = pkt.size();
-    if (n < 35 || pkt[0] != 0xFF || pkt[1] != 'S' || pkt[2] != 'M' || pkt[3] != 'B' || pkt[4] != cmd)
+    // An SMB of our command, marked as a reply (flags bit 0x80): a request coming back is none.
+    if (n < 35 || pkt[0] != 0xFF || pkt[1] != 'S' || pkt[2] != 'M' || pkt[3] != 'B' || pkt[4] != cmd ||
+        !(pkt[9] & 0x80))
         return NERR_NetworkError;
     const unsigned char *st = &pkt[5];
     const unsigned flags2 = Get16le(&pkt[10]);

@@ -145,6 +145,9 @@ TEST(MsgrCfg, ReadsTheEnvironment)
         {"0", "bogus", "bogus", "", "cpx", "-1", "", 139, 0, 0, "WORKGROUP", MsgrDefCodePage(), 10000, true},
         {"65536", "1.2.3.4,5.6.7.8", "NONE", "", "0", "0", "off", 139, 1, 0, "WORKGROUP", MsgrDefCodePage(), 10000,
          false},
+        // A code page that no conversion serves keeps the default.
+        {"1", "", "none", "", "CP12345", "1.5", "no", 1, 0, 0, "WORKGROUP", MsgrDefCodePage(), 1500, false},
+        {"2", "", "none", "", "65001", "", "", 2, 0, 0, "WORKGROUP", 65001, 10000, true},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.port);

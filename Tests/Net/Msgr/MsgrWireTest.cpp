@@ -84,6 +84,12 @@ TEST(MsgrWire, ChecksReplies)
         {"other DOS error", reply(0xD5, 1, 87, 0, {0, 0, 0}), 2136, 0},
         {"NT status failure", reply(0xD5, 0x22, 0xC000, 0x4000, {0, 0, 0}), 2136, 0},
         {"wrong command", reply(0xD7, 0, 0, 0, {0, 0, 0}), 2136, 0},
+        {"not marked as a reply", [&] {
+             TMsgrBytes p = reply(0xD5, 0, 0, 0, {0, 0, 0});
+             p[9] = 0;
+             return p;
+         }(),
+         2136, 0},
         {"cut before byte count", reply(0xD5, 0, 0, 0, {1, 2, 3}), 2136, 0},
         {"byte count beyond end", reply(0xD5, 0, 0, 0, {0, 5, 0, 1}), 2136, 0},
         {"too short", TMsgrBytes(20, 0), 2136, 0},

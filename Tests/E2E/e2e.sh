@@ -177,6 +177,8 @@ case $what in
     run "$addr" /FROM:boss 'Привет'
     expect_rc 0; expect_out "$addr: сообщение отправлено."
     received
+    # A Russian locale sends in CP866; the receiver decodes with CP850, so undo that to compare.
+    [ "$(printf '%s' "$got" | iconv -f UTF-8 -t CP850 | iconv -f CP866 -t UTF-8)" = 'Привет' ] || fail "text [$got]"
     run
     expect_rc 87
     head -1 "$out" | grep -q '<имя>' || fail "usage: $(head -1 "$out")"

@@ -5,7 +5,9 @@
 # inside them), runs nmbd (as name server) and smbd in one with the NetBIOS name NSRECV, and
 # sends from the other with SENDER (qzmsgrsend: TARGET TEXT [FROM], prints the result code):
 # by broadcast, through the name server address, with the interfaces' own broadcast address,
-# and to a name nobody has. DIR holds the receiver's files. Everything is removed at the end.
+# by a DNS name through the system resolver (the sender's namespace gets its own hosts file and
+# a resolv.conf naming only the receiver's address, through ip-netns' /etc/netns folder), and
+# to names nobody has. DIR holds the receiver's files. Everything is removed at the end.
 # Exits 0 when all checks pass, 1 when one fails, 77 (skip) when namespaces cannot be made.
 set -u
 sender=${1:?usage: netns-test.sh SENDER DIR}
@@ -22,9 +24,15 @@ cleanup() {
     ip netns exec "$recv" "$here/smbd-recv.sh" stop --dir "$dir" 2>/dev/null
     ip netns del "$recv" 2>/dev/null
     ip netns del "$send" 2>/dev/null
+    rm -rf "/etc/netns/$send"
 }
 trap cleanup EXIT
 ip netns add "$send" || exit 1
+# Name files of the sender's namespace: ip netns exec mounts them over /etc/hosts and
+# /etc/resolv.conf, so the system resolver never asks anyone outside the namespaces.
+mkdir -p "/etc/netns/$send" || exit 1
+echo "$net.1 nsrecv.qz.test" >"/etc/netns/$send/hosts"
+echo "nameserver $net.1" >"/etc/netns/$send/resolv.conf"
 ip -n "$recv" link add qzdv0 type veth peer name qzdv1 netns "$send" || exit 1
 ip -n "$recv" addr add $net.1/24 brd + dev qzdv0
 ip -n "$send" addr add $net.2/24 brd + dev qzdv1
@@ -78,4 +86,6 @@ check "through the name server" 0 QZSEND_BCAST=none QZSEND_WINS=$net.1 -- nsrecv
 check "interfaces' broadcast address" 0 -- NSRECV "found by the interface broadcast"
 check "unknown name" 2273 QZSEND_BCAST=$net.255 QZSEND_WINS=$net.1 -- NOBODYHERE "lost"
 check "by address" 0 QZSEND_BCAST=none -- $net.1 "sent to the address"
+check "by DNS name" 0 QZSEND_BCAST=none QZSEND_DNS=1 -- nsrecv.qz.test "found by the system resolver"
+check "unknown DNS name" 2273 QZSEND_BCAST=none QZSEND_DNS=1 -- nobody.qz.test "lost"
 [ $fails = 0 ]

@@ -4,8 +4,8 @@
 #
 #   gui-e2e.sh start            start the receiver (CTest fixture)
 #   gui-e2e.sh stop             stop it
-#   gui-e2e.sh <case>           run one case: typing, ctrl-enter, send-fail, shift-enter, esc,
-#                               eleventh, list, russian
+#   gui-e2e.sh <case>           run one case: typing, ctrl-enter, send-fail, free-text,
+#                               shift-enter, esc, eleventh, list, russian
 #
 # Environment: QZSENDW (the program), QZ_GUI_WORK (a work folder), QZ_SHOTS (where screenshots
 # are kept), QZ_GUI_PORT (the receiver's port, default 1145), DISPLAY and WINEPREFIX (the session
@@ -122,6 +122,9 @@ case $what in
     keys ctrl+Return
     received
     [ "$got" = "typed by hand" ] || fail "text [$got]"
+    # The sender choice starts at the computer's name.
+    pc=$(wine cmd /c 'echo %COMPUTERNAME%' </dev/null 2>/dev/null | tr -d '\r')
+    [ -n "$pc" ] && [ "${from^^}" = "${pc^^}" ] || fail "sender [$from], expected the computer name [$pc]"
     keys Escape
     expect_exit 0
     expect_hist "TargetName0=$addr"
@@ -151,6 +154,20 @@ case $what in
     expect_exit 0
     expect_hist "TargetName0=kept-entry"
     ls "$msgs"/*.msg >/dev/null 2>&1 && fail "a message arrived"
+    ;;
+  free-text)
+    # The free-text sender takes at most 15 characters. From the message text, Tab leads to the
+    # checked radio button (Wine's dialog manager stops there) and on to the free-text box,
+    # selecting the text the command line put there; typing replaces it.
+    start_app "$caption_en" "$addr" /FROM:x limited sender
+    keys Tab Tab
+    xdotool type --delay 20 "abcdefghijklmnopqrst"
+    keys ctrl+Return
+    received
+    [ "$got" = "limited sender" ] || fail "text [$got]"
+    [ "${from^^}" = ABCDEFGHIJKLMNO ] || fail "sender [$from]"
+    keys Escape
+    expect_exit 0
     ;;
   shift-enter)
     start_app "$caption_en" "$addr" /FROMUSER send and close

@@ -222,6 +222,9 @@ const char *TStr::Format(const char *fmt, ...)
 // Formats into a fresh block of the current capacity and adopts it, growing it by 64 bytes per
 // try (the capacity + 32 rule) until the text fits. The separate block keeps an argument that
 // points into this string's own text valid while the formatter reads it.
+// A formatter that still fails with this much room failed for another reason than room.
+static const unsigned FormatFailCap = 1u << 20;
+
 const char *TStr::FormatV(const char *fmt, va_list args)
 {
     TCharBuf out(buf.Size());
@@ -236,7 +239,15 @@ const char *TStr::FormatV(const char *fmt, va_list args)
             length = (unsigned)n;
             return text;
         }
-        unsigned next = out.Size() + 64;
+        if (n < 0 && out.Size() >= FormatFailCap) {
+            // The formatter failed outright (a wide-character argument the locale cannot
+            // convert), not for lack of room: growing further would only exhaust memory. The
+            // string becomes empty, as a formatter that produced nothing would leave it.
+            Clear();
+            return text;
+        }
+        // A formatter that does not tell the length it needs gets twice the room per try.
+        unsigned next = n < 0 ? out.Size() * 2 : out.Size() + 64;
         if (n >= 0 && (unsigned)n + 1 > next)
             next += ((unsigned)n + 1 - next + 63) / 64 * 64;
         out.Alloc(next);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -199,6 +200,19 @@ TEST(BStrTest, FindAndReplace)
         EXPECT_STREQ(s.CStr(), r.expected);
         EXPECT_EQ(s.Length(), std::strlen(r.expected));
     }
+}
+
+TEST(BStrTest, FormatThatFailsOutrightEndsEmpty)
+{
+    // A lone surrogate cannot be converted to multibyte text: the formatter fails whatever room
+    // it has (natively; a formatter that converts it anyway must give a consistent string).
+    const wchar_t bad[] = {static_cast<wchar_t>(0xD800), 0};
+    char direct[64];
+    int n = std::snprintf(direct, sizeof direct, "x%lsy", bad);
+    TStr s("before");
+    s.Format("x%lsy", bad);
+    EXPECT_STREQ(n < 0 ? "" : direct, s.CStr());
+    EXPECT_EQ(std::strlen(s.CStr()), s.Length());
 }
 
 TEST(BStrTest, FormatGrowsUntilTheTextFits)

@@ -16,8 +16,10 @@
 //                     QZSEND_WINS replaces 137 for name queries and 138 for domain broadcasts.
 //   QZSEND_WORKGROUP  the workgroup that the target "*" means (default WORKGROUP).
 //   QZSEND_CODEPAGE   code page of the text on the wire, "866" or "CP866" (default: CP866 for a
-//                     Russian user, CP850 otherwise; Windows build: the OEM code page).
-//   QZSEND_TIMEOUT    seconds, fractions allowed, for connecting and for each reply (default 10).
+//                     Russian user, CP850 otherwise; Windows build: the OEM code page). A code
+//                     page that the conversion does not serve keeps the default.
+//   QZSEND_TIMEOUT    seconds, fractions allowed, for connecting, for each whole reply and for
+//                     the system resolver's answer (default 10).
 //   QZSEND_DNS        "0", "off" or "no" keeps names away from the system resolver (default on).
 #pragma once
 
@@ -72,8 +74,9 @@ NET_API_STATUS NET_API_FUNCTION NetMessageNameAdd(LPCWSTR servername, LPCWSTR ms
 // Sends the UTF-16 text `buf` of `buflen` bytes to `msgname`: a computer or alias name, an IPv4
 // address, a DNS name, "NAME*" (broadcast to the group NAME) or "*" (the own workgroup).
 // `fromname` names the originator when it is a registered alias; otherwise the computer name is
-// sent. Blocks until the receiver has answered every request or the time-out has run out.
-// Returns 0, 87, 121, 1225, 1231, 1232, 64, 2136, 2273, 2281, 2282 or 2289.
+// sent. Blocks until the receiver has answered every request or a time-out has run out.
+// Returns 0, 50 (another server), 87, 121, 1225, 1231, 1232, 64, 2136, 2273, 2281, 2282 or 2289,
+// or the code of a local failure (4 no socket left, 5 access denied, 8 no memory or thread).
 NET_API_STATUS NET_API_FUNCTION NetMessageBufferSend(LPCWSTR servername, LPCWSTR msgname, LPCWSTR fromname,
                                                      LPBYTE buf, DWORD buflen);
 

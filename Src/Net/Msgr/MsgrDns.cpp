@@ -92,6 +92,11 @@ void RunCall(std::shared_ptr<TDnsCall> call)
 
 DWORD MsgrSysResolve(const std::string &host, unsigned ms, unsigned *ip)
 {
+    // Winsock answers nothing before its start-up, and a send may reach the resolver before
+    // it has opened any socket.
+    const DWORD init = MsgrSockInit();
+    if (init != 0)
+        return init;
     std::shared_ptr<TDnsCall> call = std::make_shared<TDnsCall>();
     call->host = host;
     TDnsThreads &t = DnsThreads();

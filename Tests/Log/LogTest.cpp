@@ -102,4 +102,57 @@ TEST(Log, FlushThresholdAndFilter)
     }
 }
 
+TEST(Log, StartResults)
+{
+    const std::string path = ExeDir() + "qzlog_t_start.log";
+    struct
+    {
+        const char *name;
+        const char *logPath;
+        int mode;
+        unsigned want;
+        bool timestamped;  // the file name is not the configured path
+    } cases[] = {
+        {"no log file path", "", LogAppend, (unsigned)ERROR_INVALID_PARAMETER, false},
+        {"mode 3 is no mode", path.c_str(), 3, (unsigned)ERROR_INVALID_PARAMETER, false},
+        {"only the low two bits count: append", path.c_str(), 4, 0, false},
+        {"only the low two bits count: new file", path.c_str(), 6, 0, true},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TLog log;
+        log.Prms().SetLogPath(c.logPath);
+        log.Prms().SetStrtMd(c.mode);
+        EXPECT_EQ(c.want, log.Start());
+        EXPECT_EQ(c.want == 0, log.IsStarted());
+        if (c.want != 0) {
+            EXPECT_EQ(1u, log.Stop()) << "a refused start leaves the log not started";
+            continue;
+        }
+        EXPECT_EQ(c.timestamped, path != log.FileName().CStr()) << log.FileName().CStr();
+        EXPECT_EQ(0u, log.Stop());
+    }
+}
+
+// A log whose file cannot be created: its folder does not exist.
+class TNoDirLog : public TSyncLog
+{
+public:
+    TNoDirLog() : TSyncLog("qzlog_t_nodir") { SetPaths(wli.c_str(), (ExeDir() + "qzlog_t_nodir/x.log").c_str()); }
+};
+
+TEST(Log, FailedFlushLosesOneLineAndKeepsTheRest)
+{
+    TNoDirLog log;
+    WriteAll(log.wli, Bare + "FlshLns=2\n[Evts]\n.=\n");
+    ASSERT_EQ(0u, log.Start());
+    for (int i = 0; i < 3; i++)
+        EXPECT_EQ(0u, log.Write("TST", "line %d", i)) << "a write reports only its own queueing";
+    // The third line made a flush due; the file could not be opened, so the line being written
+    // is lost and the others stay queued for the next flush.
+    EXPECT_EQ(2u, log.Queued());
+    EXPECT_NE(0u, log.LockedFlush()) << "the flush reports the failure";
+    EXPECT_EQ(1u, log.Queued());
+}
+
 } // namespace

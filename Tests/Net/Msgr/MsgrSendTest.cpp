@@ -400,6 +400,10 @@ TEST_F(MsgrSend, SystemResolverIsBoundedByTheTimeout)
         TMsgrResolveFn old = MsgrSetResolver(TestResolver);
         ~TRestore() { MsgrSetResolver(old); }
     } restore;
+    {
+        std::lock_guard<std::mutex> g(gDns.lock);
+        gDns.released = gDns.returned = false;
+    }
     FakeSetEnv("QZSEND_DNS", "1");
     FakeSetEnv("QZSEND_WINS", "");
     FakeSetEnv("QZSEND_TIMEOUT", "0.2");

@@ -71,19 +71,6 @@ std::string SambaName(std::string s)
     return s;
 }
 
-std::string OwnName()
-{
-    char buf[64];
-    DWORD size = sizeof buf;
-    if (!GetComputerNameA(buf, &size))
-        return "";
-    std::string s(buf, size);
-    for (char &c : s)
-        if (c >= 'a' && c <= 'z')
-            c = (char)(c - 32);
-    return s.substr(0, 15);
-}
-
 DWORD Send(const TRecv &r, const TMsgrWStr &text, const char16_t *alias)
 {
     TMsgrWStr to(r.ip, r.ip + std::strlen(r.ip)), a = alias ? W(alias) : TMsgrWStr();

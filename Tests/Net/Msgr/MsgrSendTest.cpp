@@ -18,20 +18,6 @@ const char *const SmbZeros = " 00000000 00 0000 0000 0000000000000000 0000 0000 
 
 std::string Num(unsigned v) { return std::to_string(v); }
 
-// The computer name as a receiver sees it: upper case, at most 15 bytes.
-std::string OwnName()
-{
-    char buf[64];
-    DWORD size = sizeof buf;
-    if (!GetComputerNameA(buf, &size))
-        return "";
-    std::string s(buf, size);
-    for (char &c : s)
-        if (c >= 'a' && c <= 'z')
-            c = (char)(c - 32);
-    return s.substr(0, 15);
-}
-
 class MsgrSend : public testing::Test
 {
 protected:

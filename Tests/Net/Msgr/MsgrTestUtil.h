@@ -1,5 +1,6 @@
 // Small helpers of the transport tests: bytes from hex text, hex text of bytes (readable
-// failure output), and UTF-16 texts from char16_t literals in both builds.
+// failure output), UTF-16 texts from char16_t literals in both builds, and the own computer
+// name as receivers see it.
 #pragma once
 
 #include "Net/Msgr/Msgr.h"
@@ -46,4 +47,18 @@ inline TMsgrWStr W(const char16_t *s)
     for (; *s; ++s)
         w.push_back((WCHAR)*s);
     return w;
+}
+
+// The computer name as a receiver sees it: upper case, at most 15 bytes.
+inline std::string OwnName()
+{
+    char buf[64];
+    DWORD size = sizeof buf;
+    if (!GetComputerNameA(buf, &size))
+        return "";
+    std::string s(buf, size);
+    for (char &c : s)
+        if (c >= 'a' && c <= 'z')
+            c = (char)(c - 32);
+    return s.substr(0, 15);
 }

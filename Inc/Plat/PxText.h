@@ -11,16 +11,6 @@
 
 #include <cstdarg>
 
-typedef WORD LANGID;
-typedef DWORD LCID;
-
-#ifndef LOCALE_USER_DEFAULT
-#define LOCALE_USER_DEFAULT 0x0400u
-#endif
-#ifndef LOCALE_SYSTEM_DEFAULT
-#define LOCALE_SYSTEM_DEFAULT 0x0800u
-#endif
-
 #define CP_ACP 0u
 #define CP_OEMCP 1u
 #define CP_UTF8 65001u

@@ -11,18 +11,6 @@
 // Any other locale id fails with ERROR_INVALID_PARAMETER.
 #pragma once
 
-typedef DWORD LCID;
-
-#ifndef LOCALE_USER_DEFAULT
-#define LOCALE_USER_DEFAULT 0x0400u
-#endif
-#ifndef LOCALE_SYSTEM_DEFAULT
-#define LOCALE_SYSTEM_DEFAULT 0x0800u
-#endif
-#ifndef LOCALE_INVARIANT
-#define LOCALE_INVARIANT 0x007Fu
-#endif
-
 typedef struct _SYSTEMTIME {
     WORD wYear;
     WORD wMonth;

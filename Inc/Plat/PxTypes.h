@@ -50,6 +50,13 @@ typedef HANDLE HWND;
 #define INFINITE 0xFFFFFFFFu
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 
+// Language and locale ids, shared by the text and the time formatting stand-ins.
+typedef WORD LANGID;
+typedef DWORD LCID;
+#define LOCALE_USER_DEFAULT 0x0400u
+#define LOCALE_SYSTEM_DEFAULT 0x0800u
+#define LOCALE_INVARIANT 0x007Fu
+
 #define MAKELANGID(p, s) ((WORD)((((WORD)(s)) << 10) | (WORD)(p)))
 #define PRIMARYLANGID(l) ((WORD)(l) & 0x3ff)
 #define LANG_NEUTRAL 0x00
